@@ -1,0 +1,43 @@
+// A decoded image in the memory layout of D3DFMT_A8R8G8B8: four bytes per
+// pixel in the order blue, green, red, alpha; rows top to bottom, no padding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kl::texture {
+
+struct Image {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> bgra;
+    bool hasAlpha = false;  // false: every alpha is 255 and X8R8G8B8 serves
+
+    uint8_t* Pixel(uint32_t x, uint32_t y) { return &bgra[(size_t{y} * width + x) * 4]; }
+    const uint8_t* Pixel(uint32_t x, uint32_t y) const {
+        return &bgra[(size_t{y} * width + x) * 4];
+    }
+};
+
+// Larger images are refused before decoding so that a forged header cannot
+// make us allocate gigabytes.
+constexpr uint32_t kMaxImageDimension = 16384;
+
+enum class DecodeStatus { Ok, UnknownFormat, Corrupt, TooLarge };
+
+// Detects the format from the content (DDS, PNG, JPEG, BMP, TGA) and decodes
+// the top-level image; mip levels stored in a DDS file are not used.
+DecodeStatus DecodeImage(const uint8_t* data, size_t size, Image& out);
+
+// The DDS reader on its own: uncompressed RGB(A) and luminance formats by
+// their bit masks, and DXT1 to DXT5 block compression.
+DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out);
+
+// BMP, TGA, PNG and JPEG through stb_image.
+DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out);
+
+// False when a BMP or TGA announces more pixel data than the file holds.
+bool StoredPixelsFit(const uint8_t* data, size_t size);
+
+}  // namespace kl::texture

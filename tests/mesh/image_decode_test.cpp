@@ -1,0 +1,299 @@
+// Image files decoded to A8R8G8B8 bytes: each format from bytes written here,
+// DXT blocks against hand-worked palettes, broken files, and the mip helpers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "d3dx9/texture/image.h"
+#include "d3dx9/texture/mip_chain.h"
+#include "image_bytes.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb_image_write.h>
+
+namespace {
+
+using kl::test::AppendU16;
+using kl::test::AppendU32;
+using kl::test::Bgra;
+using kl::texture::DecodeStatus;
+using kl::texture::Image;
+
+DecodeStatus Decode(const std::string& bytes, Image& image) {
+    return kl::texture::DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                    image);
+}
+
+#define EXPECT_PIXEL(image, x, y, B, G, R, A)                             \
+    do {                                                                  \
+        const uint8_t* p_ = (image).Pixel(x, y);                          \
+        EXPECT_EQ(Bgra({p_[0], p_[1], p_[2], p_[3]}), Bgra({B, G, R, A})) \
+            << "pixel (" << (x) << ", " << (y) << ")";                    \
+    } while (0)
+
+}  // namespace
+
+namespace kl::test {
+bool operator==(const Bgra& a, const Bgra& b) {
+    return a.b == b.b && a.g == b.g && a.r == b.r && a.a == b.a;
+}
+std::ostream& operator<<(std::ostream& os, const Bgra& p) {
+    return os << "bgra(" << int(p.b) << ", " << int(p.g) << ", " << int(p.r) << ", " << int(p.a)
+              << ")";
+}
+}  // namespace kl::test
+
+namespace {
+
+const std::vector<Bgra> kFourPixels = {
+    {0, 0, 255, 255}, {0, 255, 0, 128}, {255, 0, 0, 0}, {10, 20, 30, 255}};
+
+TEST(ImageFiles, Bmp24IsOpaqueAndTopRowFirst) {
+    Image image;
+    ASSERT_EQ(Decode(kl::test::MakeBmp24(2, 2, kFourPixels), image), DecodeStatus::Ok);
+    ASSERT_EQ(image.width, 2u);
+    ASSERT_EQ(image.height, 2u);
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 0, 0, 255, 255);
+    EXPECT_PIXEL(image, 1, 0, 0, 255, 0, 255);
+    EXPECT_PIXEL(image, 0, 1, 255, 0, 0, 255);
+    EXPECT_PIXEL(image, 1, 1, 10, 20, 30, 255);
+}
+
+TEST(ImageFiles, Tga32KeepsAlpha) {
+    Image image;
+    ASSERT_EQ(Decode(kl::test::MakeTga32(2, 2, kFourPixels), image), DecodeStatus::Ok);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 0, 0, 255, 255);
+    EXPECT_PIXEL(image, 1, 0, 0, 255, 0, 128);
+    EXPECT_PIXEL(image, 0, 1, 255, 0, 0, 0);
+}
+
+void AppendToString(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                               static_cast<size_t>(size));
+}
+
+TEST(ImageFiles, PngWithAndWithoutAlpha) {
+    const uint8_t rgba[] = {255, 0, 0, 255, 0, 255, 0, 64, 0, 0, 255, 255, 1, 2, 3, 255};
+    std::string png;
+    ASSERT_NE(stbi_write_png_to_func(AppendToString, &png, 2, 2, 4, rgba, 8), 0);
+    Image image;
+    ASSERT_EQ(Decode(png, image), DecodeStatus::Ok);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 0, 0, 255, 255);
+    EXPECT_PIXEL(image, 1, 0, 0, 255, 0, 64);
+    EXPECT_PIXEL(image, 1, 1, 3, 2, 1, 255);
+
+    const uint8_t rgb[] = {9, 8, 7, 6, 5, 4};
+    std::string opaque;
+    ASSERT_NE(stbi_write_png_to_func(AppendToString, &opaque, 2, 1, 3, rgb, 6), 0);
+    ASSERT_EQ(Decode(opaque, image), DecodeStatus::Ok);
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_PIXEL(image, 1, 0, 4, 5, 6, 255);
+}
+
+TEST(ImageFiles, JpegOfAFlatColourDecodesNearIt) {
+    std::vector<uint8_t> rgb(16 * 16 * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        rgb[i] = 200;
+        rgb[i + 1] = 100;
+        rgb[i + 2] = 50;
+    }
+    std::string jpg;
+    ASSERT_NE(stbi_write_jpg_to_func(AppendToString, &jpg, 16, 16, 3, rgb.data(), 95), 0);
+    Image image;
+    ASSERT_EQ(Decode(jpg, image), DecodeStatus::Ok);
+    ASSERT_EQ(image.width, 16u);
+    EXPECT_FALSE(image.hasAlpha);
+    const uint8_t* p = image.Pixel(8, 8);
+    EXPECT_NEAR(p[2], 200, 4);
+    EXPECT_NEAR(p[1], 100, 4);
+    EXPECT_NEAR(p[0], 50, 4);
+    EXPECT_EQ(p[3], 255);
+}
+
+TEST(DdsFiles, Uncompressed32And24Bit) {
+    std::string argb = kl::test::MakeDdsHeader(2, 1, "", 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+    AppendU32(argb, 0x80112233u);
+    AppendU32(argb, 0xFFAABBCCu);
+    Image image;
+    ASSERT_EQ(Decode(argb, image), DecodeStatus::Ok);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 0x33, 0x22, 0x11, 0x80);
+    EXPECT_PIXEL(image, 1, 0, 0xCC, 0xBB, 0xAA, 0xFF);
+
+    std::string rgb = kl::test::MakeDdsHeader(1, 2, "", 24, 0xFF0000, 0xFF00, 0xFF);
+    rgb += std::string("\x01\x02\x03\x04\x05\x06", 6);
+    ASSERT_EQ(Decode(rgb, image), DecodeStatus::Ok);
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 1, 2, 3, 255);
+    EXPECT_PIXEL(image, 0, 1, 4, 5, 6, 255);
+}
+
+TEST(DdsFiles, Uncompressed16BitMasksScaleToEightBits) {
+    std::string r5g6b5 = kl::test::MakeDdsHeader(1, 1, "", 16, 0xF800, 0x07E0, 0x001F);
+    AppendU16(r5g6b5, 0xF81F);  // full red and blue, no green
+    Image image;
+    ASSERT_EQ(Decode(r5g6b5, image), DecodeStatus::Ok);
+    EXPECT_PIXEL(image, 0, 0, 255, 0, 255, 255);
+}
+
+// One DXT1 block with red and blue endpoints and the indices 0, 1, 2, 3 in
+// the first row: red, blue, 2/3 red + 1/3 blue, 1/3 red + 2/3 blue.
+TEST(DdsFiles, Dxt1FourColourBlock) {
+    std::string dds = kl::test::MakeDdsHeader(4, 4, "DXT1");
+    AppendU16(dds, 0xF800);
+    AppendU16(dds, 0x001F);
+    AppendU32(dds, 0xE4);  // row 0: indices 0, 1, 2, 3; other rows index 0
+    Image image;
+    ASSERT_EQ(Decode(dds, image), DecodeStatus::Ok);
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 0, 0, 255, 255);
+    EXPECT_PIXEL(image, 1, 0, 255, 0, 0, 255);
+    EXPECT_PIXEL(image, 2, 0, 85, 0, 170, 255);
+    EXPECT_PIXEL(image, 3, 0, 170, 0, 85, 255);
+    EXPECT_PIXEL(image, 3, 3, 0, 0, 255, 255);
+}
+
+// Endpoints in the other order select three colours plus transparent black;
+// a 2×2 image uses only the top-left corner of its block.
+TEST(DdsFiles, Dxt1ThreeColourBlockHasTransparency) {
+    std::string dds = kl::test::MakeDdsHeader(2, 2, "DXT1");
+    AppendU16(dds, 0x001F);
+    AppendU16(dds, 0xF800);
+    AppendU32(dds, 0x3E);  // row 0: 2, 3, 3, 0; row 1: 0, ...
+    Image image;
+    ASSERT_EQ(Decode(dds, image), DecodeStatus::Ok);
+    ASSERT_EQ(image.width, 2u);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 127, 0, 127, 255);
+    EXPECT_PIXEL(image, 1, 0, 0, 0, 0, 0);
+    EXPECT_PIXEL(image, 0, 1, 255, 0, 0, 255);
+}
+
+TEST(DdsFiles, Dxt3AndDxt5Alpha) {
+    std::string dxt3 = kl::test::MakeDdsHeader(4, 4, "DXT3");
+    AppendU32(dxt3, 0x000080F0);  // alphas 0, 15, 0, 8, then zeros
+    AppendU32(dxt3, 0);
+    AppendU16(dxt3, 0xFFFF);
+    AppendU16(dxt3, 0x0000);
+    AppendU32(dxt3, 0);
+    Image image;
+    ASSERT_EQ(Decode(dxt3, image), DecodeStatus::Ok);
+    EXPECT_TRUE(image.hasAlpha);
+    EXPECT_PIXEL(image, 0, 0, 255, 255, 255, 0);
+    EXPECT_PIXEL(image, 1, 0, 255, 255, 255, 255);
+    EXPECT_PIXEL(image, 3, 0, 255, 255, 255, 136);
+
+    // DXT5: endpoints 255 and 0 give the ramp 255, 0, 218, 182, 145, 109, 72, 36.
+    std::string dxt5 = kl::test::MakeDdsHeader(4, 4, "DXT5");
+    dxt5 += '\xFF';
+    dxt5 += '\x00';
+    // 3-bit indices, pixel 0 first: 0, 1, 2, 7, then 0.
+    const uint64_t bits = 0u | (1u << 3) | (2u << 6) | (7u << 9);
+    for (int i = 0; i < 6; ++i) dxt5 += static_cast<char>((bits >> (8 * i)) & 0xFF);
+    AppendU16(dxt5, 0x07E0);
+    AppendU16(dxt5, 0x0000);
+    AppendU32(dxt5, 0);
+    ASSERT_EQ(Decode(dxt5, image), DecodeStatus::Ok);
+    EXPECT_PIXEL(image, 0, 0, 0, 255, 0, 255);
+    EXPECT_PIXEL(image, 1, 0, 0, 255, 0, 0);
+    EXPECT_PIXEL(image, 2, 0, 0, 255, 0, 218);
+    EXPECT_PIXEL(image, 3, 0, 0, 255, 0, 36);
+}
+
+TEST(BrokenImages, FailCleanly) {
+    Image image;
+    EXPECT_EQ(Decode("", image), DecodeStatus::UnknownFormat);
+    EXPECT_EQ(Decode("not an image at all", image), DecodeStatus::UnknownFormat);
+    EXPECT_EQ(Decode("DDS ", image), DecodeStatus::Corrupt);
+
+    std::string shortDxt = kl::test::MakeDdsHeader(8, 8, "DXT5");
+    shortDxt.append(63, '\0');  // four blocks need 64 bytes
+    EXPECT_EQ(Decode(shortDxt, image), DecodeStatus::Corrupt);
+
+    std::string shortRgb = kl::test::MakeDdsHeader(2, 2, "", 32, 0xFF0000, 0xFF00, 0xFF);
+    shortRgb.append(15, '\0');
+    EXPECT_EQ(Decode(shortRgb, image), DecodeStatus::Corrupt);
+
+    EXPECT_EQ(Decode(kl::test::MakeDdsHeader(1u << 20, 4, "DXT1"), image), DecodeStatus::TooLarge);
+    EXPECT_EQ(Decode(kl::test::MakeDdsHeader(0, 4, "DXT1"), image), DecodeStatus::Corrupt);
+    EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4, 4, "ATI2"), image), DecodeStatus::UnknownFormat);
+    EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4, 4, "", 12, 0xF00, 0xF0, 0xF), image),
+              DecodeStatus::UnknownFormat);
+}
+
+TEST(BrokenImages, EveryTruncationOfABmpAndATgaFails) {
+    std::vector<Bgra> pixels(16 * 4, Bgra{1, 2, 3, 4});
+    for (const std::string& file :
+         {kl::test::MakeBmp24(16, 4, pixels), kl::test::MakeTga32(16, 4, pixels)}) {
+        for (size_t n = 0; n < file.size(); ++n) {
+            Image image;
+            EXPECT_NE(Decode(file.substr(0, n), image), DecodeStatus::Ok) << n << " bytes";
+        }
+    }
+}
+
+// A PNG whose pixel data is complete decodes even without its 12-byte IEND
+// trailer; every shorter cut, and every cut of a JPEG, must fail.
+TEST(BrokenImages, TruncatedPngAndJpegFail) {
+    std::vector<uint8_t> rgb(32 * 32 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7);
+    std::string png;
+    std::string jpg;
+    ASSERT_NE(stbi_write_png_to_func(AppendToString, &png, 32, 32, 3, rgb.data(), 96), 0);
+    ASSERT_NE(stbi_write_jpg_to_func(AppendToString, &jpg, 32, 32, 3, rgb.data(), 90), 0);
+    for (size_t n = 0; n + 12 < png.size(); ++n) {
+        Image image;
+        EXPECT_NE(Decode(png.substr(0, n), image), DecodeStatus::Ok) << "PNG of " << n << " bytes";
+    }
+    for (size_t n = 0; n < jpg.size(); ++n) {
+        Image image;
+        EXPECT_NE(Decode(jpg.substr(0, n), image), DecodeStatus::Ok) << "JPEG of " << n << " bytes";
+    }
+}
+
+TEST(MipChain, LevelCountsAndPowerOfTwoSizes) {
+    EXPECT_EQ(kl::texture::FullMipLevelCount(1, 1), 1u);
+    EXPECT_EQ(kl::texture::FullMipLevelCount(256, 64), 9u);
+    EXPECT_EQ(kl::texture::FullMipLevelCount(5, 3), 3u);
+    EXPECT_EQ(kl::texture::FullMipLevelCount(1, 1024), 11u);
+    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(1), 1u);
+    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(5), 8u);
+    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(256), 256u);
+    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(257), 512u);
+}
+
+TEST(MipChain, HalvingAveragesBlocksDownToOnePixel) {
+    Image image;
+    image.width = 4;
+    image.height = 2;
+    image.bgra = {0,   0, 0, 0,   100, 0, 0, 0,   10, 0, 0, 255, 10, 0, 0, 255,
+                  200, 0, 0, 255, 100, 0, 0, 255, 10, 0, 0, 255, 30, 0, 0, 255};
+    Image half = kl::texture::HalveBox(image);
+    ASSERT_EQ(half.width, 2u);
+    ASSERT_EQ(half.height, 1u);
+    EXPECT_PIXEL(half, 0, 0, 100, 0, 0, 128);  // (0+100+200+100)/4, alpha (0+0+255+255)/4 rounded
+    EXPECT_PIXEL(half, 1, 0, 15, 0, 0, 255);
+    Image last = kl::texture::HalveBox(half);  // a 2×1 level halves along x only
+    ASSERT_EQ(last.width, 1u);
+    ASSERT_EQ(last.height, 1u);
+    EXPECT_PIXEL(last, 0, 0, 58, 0, 0, 192);
+}
+
+TEST(MipChain, ResizeInterpolatesBetweenPixelCentres) {
+    Image image;
+    image.width = 2;
+    image.height = 1;
+    image.bgra = {0, 0, 0, 255, 255, 0, 0, 255};
+    const Image wide = kl::texture::Resize(image, 4, 1);
+    ASSERT_EQ(wide.width, 4u);
+    EXPECT_EQ(wide.Pixel(0, 0)[0], 0);
+    EXPECT_EQ(wide.Pixel(1, 0)[0], 64);
+    EXPECT_EQ(wide.Pixel(2, 0)[0], 191);
+    EXPECT_EQ(wide.Pixel(3, 0)[0], 255);
+}
+
+}  // namespace
