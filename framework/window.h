@@ -1,0 +1,10 @@
+// The framework's one window and its window procedure.
+#pragma once
+
+#include <windows.h>
+
+HRESULT CreateFrameworkWindow(const WCHAR* title, HINSTANCE instance, HICON icon, HMENU menu,
+                              int x, int y);
+LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Asks for a new back buffer when the window's client size no longer matches.
+void CheckWindowSizeChange();

@@ -1,0 +1,52 @@
+// The platform-internal interface through which the D3DX layer (effects, fonts,
+// meshes) drives a device without going around its state cache. System code
+// never includes this header.
+#pragma once
+
+#include <d3d9.h>
+
+#include <vector>
+
+namespace kl::d3d9 {
+
+// One vertex-shader input of a linked GL program, named by the Direct3D vertex
+// declaration usage it reads (D3DDECLUSAGE_POSITION, D3DDECLUSAGE_TEXCOORD, ...).
+struct VertexInputBinding {
+    BYTE usage = 0;
+    BYTE usageIndex = 0;
+    int location = -1;  // GL attribute location
+};
+
+// A linked GL program as the device needs to know it for drawing. At each draw
+// the device feeds every input from the vertex-declaration (or FVF) element of
+// the same usage and index; inputs with no matching element read (0, 0, 0, 1).
+// The program must have been built from sources that start with the prologues
+// below, so the device can apply the Direct3D half-pixel offset and the alpha
+// test from its own state.
+struct ProgramBinding {
+    unsigned glProgram = 0;
+    std::vector<VertexInputBinding> inputs;
+};
+
+// GLSL (after the #version line) that every vertex shader driven through a
+// device declares; its main() must end with `kl_d3d_vertex_epilogue();` once
+// gl_Position is written. Applies the half-pixel offset of Direct3D 9.
+extern const char kVertexPrologueGlsl[];
+// GLSL every fragment shader declares; its main() must end with
+// `kl_d3d_alpha_test(<final colour>);` which discards the fragment as the
+// device's ALPHATESTENABLE / ALPHAREF / ALPHAFUNC say.
+extern const char kFragmentPrologueGlsl[];
+
+// Makes the device's GL context current on this thread (each device owns one).
+void MakeDeviceContextCurrent(IDirect3DDevice9* device);
+
+// Selects the program for the following draws; nullptr returns to the
+// device's built-in fixed-function emulation. The binding must stay alive
+// while it is selected.
+void BindProgram(IDirect3DDevice9* device, const ProgramBinding* program);
+
+// GL texture name and target behind a Direct3D texture of this platform
+// (0 for nullptr).
+unsigned TextureGlName(IDirect3DBaseTexture9* texture);
+
+}  // namespace kl::d3d9

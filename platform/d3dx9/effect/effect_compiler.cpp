@@ -1,0 +1,117 @@
+#include "effect_compiler.h"
+
+#include "hlsl_parser.h"
+
+#include <cstdlib>
+#include <strings.h>
+
+namespace kl::hlsl {
+namespace {
+
+constexpr int kMaxInitialiserDepth = 64;
+
+// Flattens a constant initialiser (numbers, true/false, negation,
+// constructors and {...} lists) into floats.
+void EvaluateConstant(const Expr& e, std::vector<float>& out, int depth) {
+    if (depth > kMaxInitialiserDepth) Fail(e.where, "initial value nested too deeply");
+    switch (e.kind) {
+        case ExprKind::IntLiteral:
+            out.push_back(static_cast<float>(std::strtoull(e.text.c_str(), nullptr, 0)));
+            return;
+        case ExprKind::FloatLiteral: out.push_back(std::strtof(e.text.c_str(), nullptr)); return;
+        case ExprKind::BoolLiteral: out.push_back(e.text == "true" ? 1.0f : 0.0f); return;
+        case ExprKind::Unary:
+            if (e.text == "-" || e.text == "+") {
+                const size_t first = out.size();
+                EvaluateConstant(*e.kids[0], out, depth + 1);
+                if (e.text == "-")
+                    for (size_t i = first; i < out.size(); ++i) out[i] = -out[i];
+                return;
+            }
+            break;
+        case ExprKind::Constructor:
+        case ExprKind::InitList:
+        case ExprKind::Cast:
+            for (const auto& kid : e.kids) EvaluateConstant(*kid, out, depth + 1);
+            return;
+        default: break;
+    }
+    Fail(e.where, "initial value of an effect parameter must be a constant");
+}
+
+std::vector<float> InitialValue(const VarDecl& g) {
+    const int count = g.type.Components() * std::max(1, g.type.arraySize);
+    std::vector<float> value;
+    if (g.init) EvaluateConstant(*g.init, value, 0);
+    // A scalar initialiser fills every component, as HLSL's promotion does.
+    if (value.size() == 1 && count > 1) value.assign(static_cast<size_t>(count), value[0]);
+    if (g.init && value.size() != static_cast<size_t>(count))
+        Fail(g.init->where, "initial value of '" + g.name + "' needs " + std::to_string(count) +
+                                " components, got " + std::to_string(value.size()));
+    value.resize(static_cast<size_t>(count), 0.0f);
+    return value;
+}
+
+const VarDecl* FindGlobal(const Module& module, const std::string& name) {
+    for (const auto& g : module.globals)
+        if (g->name == name) return g.get();
+    return nullptr;
+}
+
+EffectParameter MakeParameter(const Module& module, const VarDecl& g) {
+    EffectParameter p;
+    p.name = g.name;
+    p.semantic = g.semantic;
+    p.type = g.type;
+    if (g.type.IsNumeric() || (g.type.arraySize > 0 && g.type.Element().IsNumeric())) {
+        p.initialValue = InitialValue(g);
+    }
+    if (g.type.IsSampler()) {
+        p.samplerStates = g.samplerStates;
+        for (const StateAssignment& s : g.samplerStates) {
+            if (strcasecmp(s.name.c_str(), "Texture") != 0) continue;
+            if (s.terms.size() != 1 || s.terms[0].kind != StateValueTerm::Kind::Name)
+                Fail(s.where, "Texture state needs a texture name");
+            const VarDecl* t = FindGlobal(module, s.terms[0].name);
+            if (!t || t->type.base != BaseType::Texture)
+                Fail(s.where, "'" + s.terms[0].name + "' is not a texture");
+            p.samplerTexture = t->name;
+        }
+    }
+    return p;
+}
+
+}  // namespace
+
+CompiledEffect CompileEffect(const std::string& path, const std::string& text,
+                             const CompileOptions& options) {
+    const std::vector<Token> tokens = Preprocess(path, text, options.preprocess);
+    const Module module = Parse(tokens);
+    CompiledEffect effect;
+    for (const auto& g : module.globals) {
+        if (g->isStatic || g->type.base == BaseType::String || g->type.base == BaseType::Struct)
+            continue;
+        effect.parameters.push_back(MakeParameter(module, *g));
+    }
+    if (module.techniques.empty()) {
+        SourceLocation where{std::make_shared<const std::string>(path), 1, 1};
+        Fail(where, "effect has no technique");
+    }
+    for (const TechniqueDecl& t : module.techniques) {
+        CompiledTechnique tech;
+        tech.name = t.name;
+        if (t.passes.empty()) Fail(t.where, "technique '" + t.name + "' has no pass");
+        for (const PassDecl& p : t.passes) {
+            CompiledPass pass;
+            pass.name = p.name;
+            pass.states = p.states;
+            pass.hasShaders = p.vertexShader || p.pixelShader;
+            if (pass.hasShaders) pass.program = GeneratePass(module, p, options.prologues);
+            tech.passes.push_back(std::move(pass));
+        }
+        effect.techniques.push_back(std::move(tech));
+    }
+    return effect;
+}
+
+}  // namespace kl::hlsl

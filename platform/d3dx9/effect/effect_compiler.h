@@ -1,0 +1,54 @@
+// From effect source text to everything an ID3DXEffect needs: the parameter
+// table with default values, and per technique and pass the render states and
+// the generated GLSL. Pure C++: no device, no GL.
+#pragma once
+
+#include "glsl_generator.h"
+#include "hlsl_ast.h"
+#include "hlsl_preprocessor.h"
+
+#include <string>
+#include <vector>
+
+namespace kl::hlsl {
+
+struct EffectParameter {
+    std::string name;
+    std::string semantic;
+    Type type;
+    // Numeric parameters: initial value, one float per component, row by row
+    // and element by element (zero when the file gives none).
+    std::vector<float> initialValue;
+    // Samplers: the sampler_state assignments and the texture parameter its
+    // Texture state names (empty if none).
+    std::vector<StateAssignment> samplerStates;
+    std::string samplerTexture;
+};
+
+struct CompiledPass {
+    std::string name;
+    std::vector<StateAssignment> states;
+    bool hasShaders = false;  // false: the pass only sets states
+    GeneratedPass program;
+};
+
+struct CompiledTechnique {
+    std::string name;
+    std::vector<CompiledPass> passes;
+};
+
+struct CompiledEffect {
+    std::vector<EffectParameter> parameters;
+    std::vector<CompiledTechnique> techniques;
+};
+
+struct CompileOptions {
+    PreprocessOptions preprocess;
+    ShaderPrologues prologues;
+};
+
+// Throws CompileError ("file(line,col): message") on the first error.
+CompiledEffect CompileEffect(const std::string& path, const std::string& text,
+                             const CompileOptions& options);
+
+}  // namespace kl::hlsl

@@ -1,0 +1,12 @@
+// Renames HLSL identifiers that GLSL reserves (keywords, built-in function and
+// variable names, the gl_ prefix, double underscores) and keeps our own kl_
+// prefix free for generated names.
+#pragma once
+
+#include <string>
+
+namespace kl::hlsl {
+
+std::string GlslIdentifier(const std::string& hlslName);
+
+}  // namespace kl::hlsl

@@ -1,0 +1,815 @@
+#include "hlsl_parser.h"
+
+#include <map>
+#include <set>
+
+namespace kl::hlsl {
+namespace {
+
+constexpr int kMaxNesting = 200;
+
+const std::set<std::string> kTypeModifiers = {
+    "static", "uniform", "const",    "extern", "shared",        "volatile",
+    "inline", "row_major", "column_major", "precise", "nointerpolation", "linear",
+    "centroid", "noperspective", "in", "out", "inout"};
+
+class Parser {
+public:
+    explicit Parser(const std::vector<Token>& tokens) : tokens_(tokens) {}
+
+    Module Run() {
+        while (!AtEnd()) ParseTopLevel();
+        return std::move(module_);
+    }
+
+private:
+    // ---- token access ----
+
+    const Token& Peek(size_t ahead = 0) const {
+        const size_t i = pos_ + ahead;
+        return i < tokens_.size() ? tokens_[i] : tokens_.back();
+    }
+    bool AtEnd() const { return Peek().kind == TokenKind::EndOfFile; }
+    const Token& Advance() {
+        const Token& t = Peek();
+        if (!AtEnd()) ++pos_;
+        return t;
+    }
+    bool Accept(const char* punct) {
+        if (!Peek().Is(punct)) return false;
+        Advance();
+        return true;
+    }
+    bool AcceptWord(const char* word) {
+        if (!Peek().IsWord(word)) return false;
+        Advance();
+        return true;
+    }
+    [[noreturn]] void FailAt(const Token& t, const std::string& message) const {
+        Fail(t.where, message);
+    }
+    static std::string Describe(const Token& t) {
+        if (t.kind == TokenKind::EndOfFile) return "end of file";
+        if (t.kind == TokenKind::StringLiteral) return "string \"" + t.text + "\"";
+        return "'" + t.text + "'";
+    }
+    const Token& Expect(const char* punct) {
+        if (!Peek().Is(punct))
+            FailAt(Peek(), std::string("expected '") + punct + "' but found " + Describe(Peek()));
+        return Advance();
+    }
+    std::string ExpectIdentifier(const char* what) {
+        if (Peek().kind != TokenKind::Identifier)
+            FailAt(Peek(), std::string("expected ") + what + " but found " + Describe(Peek()));
+        return Advance().text;
+    }
+
+    struct DepthGuard {
+        DepthGuard(Parser& p, const Token& at) : parser(p) {
+            if (++parser.depth_ > kMaxNesting) parser.FailAt(at, "nesting too deep");
+        }
+        ~DepthGuard() { --parser.depth_; }
+        Parser& parser;
+    };
+
+    // ---- types ----
+
+    bool IsTypeName(const Token& t) const {
+        if (t.kind != TokenKind::Identifier) return false;
+        Type ignored;
+        return ParseBuiltinTypeName(t.text, ignored) || structs_.count(t.text) != 0;
+    }
+
+    Type ParseType() {
+        const Token& t = Peek();
+        if (t.kind != TokenKind::Identifier) FailAt(t, "expected a type but found " + Describe(t));
+        Type type;
+        if (t.text == "vector" || t.text == "matrix") return ParseTemplatedType();
+        if (ParseBuiltinTypeName(t.text, type)) {
+            Advance();
+            return type;
+        }
+        auto it = structs_.find(t.text);
+        if (it == structs_.end()) FailAt(t, "unknown type '" + t.text + "'");
+        Advance();
+        type.base = BaseType::Struct;
+        type.structDecl = it->second;
+        return type;
+    }
+
+    // vector, vector<float, 3>, matrix, matrix<float, 3, 3>
+    Type ParseTemplatedType() {
+        const bool isMatrix = Advance().text == "matrix";
+        Type type = isMatrix ? Type::Matrix(BaseType::Float, 4, 4) : Type::Vector(BaseType::Float, 4);
+        if (!Accept("<")) return type;
+        Type element;
+        const Token& elementToken = Peek();
+        if (!ParseBuiltinTypeName(ExpectIdentifier("element type"), element) ||
+            !element.IsScalar())
+            FailAt(elementToken, "vector and matrix elements must be scalar types");
+        type.base = element.base;
+        Expect(",");
+        const int first = ParseSmallInt();
+        if (isMatrix) {
+            Expect(",");
+            type.rows = first;
+            type.cols = ParseSmallInt();
+        } else {
+            type.cols = first;
+        }
+        Expect(">");
+        return type;
+    }
+
+    int ParseSmallInt() {
+        const Token& t = Peek();
+        if (t.kind != TokenKind::IntLiteral || t.text.size() != 1 || t.text[0] < '1' ||
+            t.text[0] > '4')
+            FailAt(t, "expected a dimension from 1 to 4");
+        Advance();
+        return t.text[0] - '0';
+    }
+
+    int ParseArraySize() {
+        const Token& t = Peek();
+        if (t.kind != TokenKind::IntLiteral) FailAt(t, "array size must be an integer literal");
+        const unsigned long long n = std::strtoull(t.text.c_str(), nullptr, 0);
+        if (n == 0 || n > 4096) FailAt(t, "array size must be between 1 and 4096");
+        Advance();
+        Expect("]");
+        return static_cast<int>(n);
+    }
+
+    struct Modifiers {
+        bool isStatic = false, isConst = false, isUniform = false;
+        bool in = false, out = false;
+    };
+
+    Modifiers ParseModifiers() {
+        Modifiers m;
+        while (Peek().kind == TokenKind::Identifier && kTypeModifiers.count(Peek().text)) {
+            const std::string& w = Advance().text;
+            if (w == "static") m.isStatic = true;
+            if (w == "const") m.isConst = true;
+            if (w == "uniform") m.isUniform = true;
+            if (w == "in") m.in = true;
+            if (w == "out") m.out = true;
+            if (w == "inout") m.in = m.out = true;
+        }
+        return m;
+    }
+
+    // ": SEMANTIC", ": register(c0)", ": packoffset(...)"; returns the semantic.
+    std::string ParseSemanticsAndRegisters() {
+        std::string semantic;
+        while (Peek().Is(":")) {
+            Advance();
+            const std::string word = ExpectIdentifier("a semantic");
+            if (word == "register" || word == "packoffset") {
+                Expect("(");
+                while (!Peek().Is(")") && !AtEnd()) Advance();
+                Expect(")");
+            } else {
+                semantic = word;
+            }
+        }
+        return semantic;
+    }
+
+    void SkipAnnotations() {
+        if (!Peek().Is("<")) return;
+        const Token& open = Advance();
+        while (!Peek().Is(">")) {
+            if (AtEnd()) FailAt(open, "unterminated annotation");
+            Advance();
+        }
+        Advance();
+    }
+
+    void SkipAttributes() {
+        while (Peek().Is("[") && Peek(1).kind == TokenKind::Identifier &&
+               (Peek(2).Is("]") || Peek(2).Is("("))) {
+            Advance();
+            Advance();
+            if (Accept("(")) {
+                while (!Peek().Is(")") && !AtEnd()) Advance();
+                Expect(")");
+            }
+            Expect("]");
+        }
+    }
+
+    // ---- top level ----
+
+    void ParseTopLevel() {
+        if (Accept(";")) return;
+        if (Peek().IsWord("struct")) return ParseStruct();
+        if (Peek().IsWord("technique") || Peek().IsWord("technique9") ||
+            Peek().IsWord("technique10"))
+            return ParseTechnique();
+        if (Peek().IsWord("typedef")) FailAt(Peek(), "typedef is not supported");
+        SkipAttributes();
+        const Token& start = Peek();
+        Modifiers mods = ParseModifiers();
+        Type type = ParseType();
+        const Token& nameToken = Peek();
+        const std::string name = ExpectIdentifier("a name");
+        if (Peek().Is("(")) return ParseFunction(start, type, nameToken);
+        ParseGlobalDeclarators(mods, type, nameToken, name);
+    }
+
+    void ParseStruct() {
+        const Token& at = Advance();
+        auto decl = std::make_unique<StructDecl>();
+        decl->where = at.where;
+        decl->name = ExpectIdentifier("a struct name");
+        if (structs_.count(decl->name)) FailAt(at, "struct '" + decl->name + "' redefined");
+        Expect("{");
+        while (!Accept("}")) {
+            ParseModifiers();
+            Type type = ParseType();
+            do {
+                StructMember m;
+                m.where = Peek().where;
+                m.name = ExpectIdentifier("a member name");
+                m.type = type;
+                if (Accept("[")) m.type.arraySize = ParseArraySize();
+                m.semantic = ParseSemanticsAndRegisters();
+                for (const auto& other : decl->members)
+                    if (other.name == m.name) Fail(m.where, "duplicate member '" + m.name + "'");
+                decl->members.push_back(m);
+            } while (Accept(","));
+            Expect(";");
+        }
+        Expect(";");
+        if (decl->members.empty()) Fail(decl->where, "struct without members");
+        structs_[decl->name] = decl.get();
+        module_.structs.push_back(std::move(decl));
+    }
+
+    void ParseGlobalDeclarators(const Modifiers& mods, const Type& type, const Token& firstToken,
+                                std::string name) {
+        const Token* nameToken = &firstToken;
+        for (;;) {
+            auto var = ParseDeclaratorRest(mods, type, *nameToken, name, true);
+            for (const auto& g : module_.globals)
+                if (g->name == var->name) Fail(var->where, "'" + var->name + "' redefined");
+            module_.globals.push_back(std::move(var));
+            if (!Accept(",")) break;
+            nameToken = &Peek();
+            name = ExpectIdentifier("a name");
+        }
+        Expect(";");
+    }
+
+    std::unique_ptr<VarDecl> ParseDeclaratorRest(const Modifiers& mods, const Type& type,
+                                                 const Token& nameToken, const std::string& name,
+                                                 bool global) {
+        auto var = std::make_unique<VarDecl>();
+        var->where = nameToken.where;
+        var->name = name;
+        var->type = type;
+        var->isStatic = mods.isStatic;
+        var->isConst = mods.isConst;
+        var->isUniform = mods.isUniform;
+        if (type.base == BaseType::Void) FailAt(nameToken, "variable '" + name + "' of type void");
+        if (Accept("[")) var->type.arraySize = ParseArraySize();
+        var->semantic = ParseSemanticsAndRegisters();
+        if (global) SkipAnnotations();
+        if (Accept("=")) {
+            if (Peek().IsWord("sampler_state")) {
+                if (!var->type.IsSampler()) FailAt(Peek(), "sampler_state for a non-sampler");
+                Advance();
+                var->hasSamplerState = true;
+                var->samplerStates = ParseStateBlock();
+            } else if (Peek().IsWord("compile")) {
+                FailAt(Peek(), "shader variables are not supported; compile in the pass");
+            } else {
+                var->init = ParseInitializer();
+            }
+        }
+        return var;
+    }
+
+    std::unique_ptr<Expr> ParseInitializer() {
+        if (!Peek().Is("{")) return ParseAssignment();
+        DepthGuard guard(*this, Peek());
+        auto list = std::make_unique<Expr>();
+        list->kind = ExprKind::InitList;
+        list->where = Advance().where;
+        while (!Accept("}")) {
+            list->kids.push_back(ParseInitializer());
+            if (!Accept(",")) {
+                Expect("}");
+                break;
+            }
+        }
+        if (list->kids.empty()) Fail(list->where, "empty initializer list");
+        return list;
+    }
+
+    void ParseFunction(const Token& start, const Type& returnType, const Token& nameToken) {
+        auto fn = std::make_unique<Function>();
+        fn->where = nameToken.where;
+        fn->name = nameToken.text;
+        fn->returnType = returnType;
+        Expect("(");
+        if (Peek().IsWord("void") && Peek(1).Is(")")) Advance();
+        while (!Accept(")")) {
+            fn->params.push_back(ParseParam());
+            if (!Accept(",")) {
+                Expect(")");
+                break;
+            }
+        }
+        fn->returnSemantic = ParseSemanticsAndRegisters();
+        if (!Accept(";")) {
+            if (!Peek().Is("{")) FailAt(Peek(), "expected '{' but found " + Describe(Peek()));
+            fn->body = ParseBlock();
+        }
+        module_.functions.push_back(std::move(fn));
+    }
+
+    Param ParseParam() {
+        Param p;
+        p.where = Peek().where;
+        Modifiers m = ParseModifiers();
+        p.type = ParseType();
+        p.name = ExpectIdentifier("a parameter name");
+        if (Accept("[")) p.type.arraySize = ParseArraySize();
+        p.semantic = ParseSemanticsAndRegisters();
+        if (m.isUniform) {
+            p.qualifier = ParamQualifier::Uniform;
+        } else if (m.in && m.out) {
+            p.qualifier = ParamQualifier::InOut;
+        } else if (m.out) {
+            p.qualifier = ParamQualifier::Out;
+        }
+        if (Accept("=")) FailAt(Peek(), "default parameter values are not supported");
+        if (p.type.base == BaseType::Void) Fail(p.where, "parameter of type void");
+        return p;
+    }
+
+    // ---- techniques and state blocks ----
+
+    void ParseTechnique() {
+        TechniqueDecl tech;
+        tech.where = Advance().where;
+        if (Peek().kind == TokenKind::Identifier) tech.name = Advance().text;
+        SkipAnnotations();
+        Expect("{");
+        while (!Accept("}")) {
+            if (!Peek().IsWord("pass")) FailAt(Peek(), "expected 'pass' but found " + Describe(Peek()));
+            tech.passes.push_back(ParsePass());
+        }
+        for (const auto& other : module_.techniques)
+            if (!tech.name.empty() && other.name == tech.name)
+                Fail(tech.where, "technique '" + tech.name + "' redefined");
+        module_.techniques.push_back(std::move(tech));
+    }
+
+    PassDecl ParsePass() {
+        PassDecl pass;
+        pass.where = Advance().where;
+        if (Peek().kind == TokenKind::Identifier) pass.name = Advance().text;
+        SkipAnnotations();
+        Expect("{");
+        while (!Accept("}")) {
+            const Token& nameToken = Peek();
+            const std::string name = ExpectIdentifier("a state name");
+            if (name == "VertexShader" || name == "PixelShader") {
+                Expect("=");
+                auto compiled = ParseCompile();
+                if (name == "VertexShader") {
+                    pass.vertexShader = std::move(compiled);
+                } else {
+                    pass.pixelShader = std::move(compiled);
+                }
+                Expect(";");
+                continue;
+            }
+            pass.states.push_back(ParseStateAssignmentAfterName(nameToken));
+        }
+        return pass;
+    }
+
+    std::unique_ptr<ShaderCompile> ParseCompile() {
+        if (AcceptWord("NULL") || AcceptWord("null")) return nullptr;
+        if (Peek().Is("(") && (Peek(1).IsWord("NULL") || Peek(1).IsWord("null"))) {
+            Advance();
+            Advance();
+            Expect(")");
+            return nullptr;
+        }
+        auto c = std::make_unique<ShaderCompile>();
+        c->where = Peek().where;
+        if (!AcceptWord("compile"))
+            FailAt(Peek(), "expected 'compile <profile> <function>(...)' or NULL");
+        c->profile = ExpectIdentifier("a shader profile");
+        c->entry = ExpectIdentifier("an entry function");
+        Expect("(");
+        while (!Accept(")")) {
+            c->args.push_back(ParseAssignment());
+            if (!Accept(",")) {
+                Expect(")");
+                break;
+            }
+        }
+        return c;
+    }
+
+    std::vector<StateAssignment> ParseStateBlock() {
+        Expect("{");
+        std::vector<StateAssignment> states;
+        while (!Accept("}")) {
+            const Token& nameToken = Peek();
+            ExpectIdentifier("a state name");
+            states.push_back(ParseStateAssignmentAfterName(nameToken));
+        }
+        return states;
+    }
+
+    StateAssignment ParseStateAssignmentAfterName(const Token& nameToken) {
+        StateAssignment s;
+        s.where = nameToken.where;
+        s.name = nameToken.text;
+        if (Accept("[")) {
+            const Token& t = Peek();
+            if (t.kind != TokenKind::IntLiteral) FailAt(t, "state index must be an integer");
+            s.index = static_cast<int>(std::strtol(t.text.c_str(), nullptr, 0) & 0xffff);
+            Advance();
+            Expect("]");
+        }
+        Expect("=");
+        if (Accept("<")) {  // Texture = <t>;
+            s.terms.push_back(NameTerm(ExpectIdentifier("a texture name")));
+            Expect(">");
+        } else {
+            do {
+                s.terms.push_back(ParseStateTerm());
+            } while (Accept("|"));
+        }
+        Expect(";");
+        return s;
+    }
+
+    static StateValueTerm NameTerm(const std::string& name) {
+        StateValueTerm t;
+        t.kind = StateValueTerm::Kind::Name;
+        t.name = name;
+        return t;
+    }
+
+    StateValueTerm ParseStateTerm() {
+        if (Peek().Is("(")) {  // Texture = (t);
+            Advance();
+            StateValueTerm t = ParseStateTerm();
+            Expect(")");
+            return t;
+        }
+        const bool negative = Accept("-");
+        const Token& t = Peek();
+        StateValueTerm term;
+        if (t.kind == TokenKind::IntLiteral || t.kind == TokenKind::FloatLiteral) {
+            term.kind = StateValueTerm::Kind::Number;
+            term.number = t.kind == TokenKind::IntLiteral
+                              ? static_cast<double>(std::strtoull(t.text.c_str(), nullptr, 0))
+                              : std::strtod(t.text.c_str(), nullptr);
+            if (negative) term.number = -term.number;
+        } else if (!negative && (t.IsWord("true") || t.IsWord("TRUE") || t.IsWord("false") ||
+                                 t.IsWord("FALSE"))) {
+            term.kind = StateValueTerm::Kind::Bool;
+            term.number = (t.text == "true" || t.text == "TRUE") ? 1 : 0;
+        } else if (!negative && t.kind == TokenKind::Identifier) {
+            term = NameTerm(t.text);
+        } else {
+            FailAt(t, "expected a state value but found " + Describe(t));
+        }
+        Advance();
+        return term;
+    }
+
+    // ---- statements ----
+
+    std::unique_ptr<Stmt> ParseBlock() {
+        DepthGuard guard(*this, Peek());
+        auto block = std::make_unique<Stmt>();
+        block->kind = StmtKind::Block;
+        block->where = Expect("{").where;
+        while (!Accept("}")) {
+            if (AtEnd()) FailAt(Peek(), "expected '}' but found end of file");
+            block->body.push_back(ParseStatement());
+        }
+        return block;
+    }
+
+    bool StartsDeclaration() const {
+        const Token& t = Peek();
+        if (t.kind != TokenKind::Identifier) return false;
+        if (kTypeModifiers.count(t.text)) return true;
+        // `float4(...)` at statement start is an expression (a constructor).
+        return IsTypeName(t) && !Peek(1).Is("(");
+    }
+
+    std::unique_ptr<Stmt> ParseStatement() {
+        DepthGuard guard(*this, Peek());
+        SkipAttributes();
+        auto s = std::make_unique<Stmt>();
+        s->where = Peek().where;
+        if (Peek().Is("{")) return ParseBlock();
+        if (Accept(";")) {
+            s->kind = StmtKind::Empty;
+        } else if (AcceptWord("if")) {
+            s->kind = StmtKind::If;
+            Expect("(");
+            s->expr = ParseExpression();
+            Expect(")");
+            s->then = ParseStatement();
+            if (AcceptWord("else")) s->otherwise = ParseStatement();
+        } else if (AcceptWord("for")) {
+            ParseFor(*s);
+        } else if (AcceptWord("while")) {
+            s->kind = StmtKind::While;
+            Expect("(");
+            s->expr = ParseExpression();
+            Expect(")");
+            s->then = ParseStatement();
+        } else if (AcceptWord("do")) {
+            s->kind = StmtKind::DoWhile;
+            s->then = ParseStatement();
+            if (!AcceptWord("while")) FailAt(Peek(), "expected 'while' after do body");
+            Expect("(");
+            s->expr = ParseExpression();
+            Expect(")");
+            Expect(";");
+        } else if (AcceptWord("return")) {
+            s->kind = StmtKind::Return;
+            if (!Peek().Is(";")) s->expr = ParseExpression();
+            Expect(";");
+        } else if (AcceptWord("discard")) {
+            s->kind = StmtKind::Discard;
+            Expect(";");
+        } else if (AcceptWord("break")) {
+            s->kind = StmtKind::Break;
+            Expect(";");
+        } else if (AcceptWord("continue")) {
+            s->kind = StmtKind::Continue;
+            Expect(";");
+        } else if (StartsDeclaration()) {
+            ParseLocalDeclaration(*s);
+            Expect(";");
+        } else {
+            s->kind = StmtKind::Expr;
+            s->expr = ParseExpression();
+            Expect(";");
+        }
+        return s;
+    }
+
+    void ParseFor(Stmt& s) {
+        s.kind = StmtKind::For;
+        Expect("(");
+        auto init = std::make_unique<Stmt>();
+        init->where = Peek().where;
+        if (StartsDeclaration()) {
+            ParseLocalDeclaration(*init);
+        } else if (!Peek().Is(";")) {
+            init->kind = StmtKind::Expr;
+            init->expr = ParseExpression();
+        }
+        s.init = std::move(init);
+        Expect(";");
+        if (!Peek().Is(";")) s.expr = ParseExpression();
+        Expect(";");
+        if (!Peek().Is(")")) s.step = ParseExpression();
+        Expect(")");
+        s.then = ParseStatement();
+    }
+
+    void ParseLocalDeclaration(Stmt& s) {
+        s.kind = StmtKind::Decl;
+        Modifiers mods = ParseModifiers();
+        Type type = ParseType();
+        do {
+            const Token& nameToken = Peek();
+            const std::string name = ExpectIdentifier("a variable name");
+            s.decls.push_back(ParseDeclaratorRest(mods, type, nameToken, name, false));
+            if (s.decls.back()->hasSamplerState) Fail(nameToken.where, "local sampler_state");
+        } while (Accept(","));
+    }
+
+    // ---- expressions ----
+
+    std::unique_ptr<Expr> ParseExpression() {
+        auto e = ParseAssignment();
+        while (Peek().Is(",")) {
+            const Token& comma = Advance();
+            auto seq = std::make_unique<Expr>();
+            seq->kind = ExprKind::Binary;
+            seq->where = comma.where;
+            seq->text = ",";
+            seq->kids.push_back(std::move(e));
+            seq->kids.push_back(ParseAssignment());
+            e = std::move(seq);
+        }
+        return e;
+    }
+
+    static bool IsAssignOp(const Token& t) {
+        static const std::set<std::string> ops = {"=",  "+=", "-=", "*=",  "/=", "%=",
+                                                  "&=", "|=", "^=", "<<=", ">>="};
+        return t.kind == TokenKind::Punct && ops.count(t.text) != 0;
+    }
+
+    std::unique_ptr<Expr> ParseAssignment() {
+        DepthGuard guard(*this, Peek());
+        auto lhs = ParseTernary();
+        if (!IsAssignOp(Peek())) return lhs;
+        const Token& op = Advance();
+        auto e = std::make_unique<Expr>();
+        e->kind = ExprKind::Assign;
+        e->where = op.where;
+        e->text = op.text;
+        e->kids.push_back(std::move(lhs));
+        e->kids.push_back(ParseAssignment());
+        return e;
+    }
+
+    std::unique_ptr<Expr> ParseTernary() {
+        auto cond = ParseBinary(1);
+        if (!Peek().Is("?")) return cond;
+        DepthGuard guard(*this, Peek());
+        auto e = std::make_unique<Expr>();
+        e->kind = ExprKind::Ternary;
+        e->where = Advance().where;
+        e->kids.push_back(std::move(cond));
+        e->kids.push_back(ParseAssignment());
+        Expect(":");
+        e->kids.push_back(ParseAssignment());
+        return e;
+    }
+
+    static int BinaryPrecedence(const Token& t) {
+        static const std::map<std::string, int> table = {
+            {"||", 1}, {"&&", 2}, {"|", 3},  {"^", 4},  {"&", 5},  {"==", 6}, {"!=", 6},
+            {"<", 7},  {">", 7},  {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8}, {"+", 9},
+            {"-", 9},  {"*", 10}, {"/", 10}, {"%", 10}};
+        if (t.kind != TokenKind::Punct) return -1;
+        auto it = table.find(t.text);
+        return it == table.end() ? -1 : it->second;
+    }
+
+    std::unique_ptr<Expr> ParseBinary(int minPrec) {
+        DepthGuard guard(*this, Peek());
+        auto lhs = ParseUnary();
+        for (;;) {
+            const int prec = BinaryPrecedence(Peek());
+            if (prec < minPrec) return lhs;
+            const Token& op = Advance();
+            auto e = std::make_unique<Expr>();
+            e->kind = ExprKind::Binary;
+            e->where = op.where;
+            e->text = op.text;
+            e->kids.push_back(std::move(lhs));
+            e->kids.push_back(ParseBinary(prec + 1));
+            lhs = std::move(e);
+        }
+    }
+
+    bool StartsCast() const {
+        if (!Peek().Is("(") || !IsTypeName(Peek(1))) return false;
+        size_t i = 2;
+        if (Peek(1).IsWord("vector") || Peek(1).IsWord("matrix")) {
+            if (Peek(2).Is("<")) {
+                while (!Peek(i).Is(">") && Peek(i).kind != TokenKind::EndOfFile) ++i;
+                ++i;
+            }
+        }
+        if (Peek(i).Is("[")) i += 3;  // (float2[2])
+        return Peek(i).Is(")");
+    }
+
+    std::unique_ptr<Expr> ParseUnary() {
+        DepthGuard guard(*this, Peek());
+        const Token& t = Peek();
+        if (t.Is("-") || t.Is("+") || t.Is("!") || t.Is("~") || t.Is("++") || t.Is("--")) {
+            Advance();
+            auto e = std::make_unique<Expr>();
+            e->kind = ExprKind::Unary;
+            e->where = t.where;
+            e->text = t.text;
+            e->kids.push_back(ParseUnary());
+            return e;
+        }
+        if (StartsCast()) {
+            auto e = std::make_unique<Expr>();
+            e->kind = ExprKind::Cast;
+            e->where = Advance().where;
+            e->type = ParseType();
+            if (Accept("[")) e->type.arraySize = ParseArraySize();
+            Expect(")");
+            e->kids.push_back(ParseUnary());
+            return e;
+        }
+        return ParsePostfix(ParsePrimary());
+    }
+
+    std::unique_ptr<Expr> ParsePostfix(std::unique_ptr<Expr> e) {
+        for (;;) {
+            const Token& t = Peek();
+            if (t.Is(".")) {
+                Advance();
+                auto m = std::make_unique<Expr>();
+                m->kind = ExprKind::Member;
+                m->where = t.where;
+                m->text = ExpectIdentifier("a member name");
+                m->kids.push_back(std::move(e));
+                e = std::move(m);
+            } else if (t.Is("[")) {
+                DepthGuard guard(*this, t);
+                Advance();
+                auto ix = std::make_unique<Expr>();
+                ix->kind = ExprKind::Index;
+                ix->where = t.where;
+                ix->kids.push_back(std::move(e));
+                ix->kids.push_back(ParseExpression());
+                Expect("]");
+                e = std::move(ix);
+            } else if (t.Is("++") || t.Is("--")) {
+                Advance();
+                auto p = std::make_unique<Expr>();
+                p->kind = ExprKind::Postfix;
+                p->where = t.where;
+                p->text = t.text;
+                p->kids.push_back(std::move(e));
+                e = std::move(p);
+            } else {
+                return e;
+            }
+        }
+    }
+
+    void ParseArguments(Expr& call) {
+        Expect("(");
+        while (!Accept(")")) {
+            call.kids.push_back(ParseAssignment());
+            if (!Accept(",")) {
+                Expect(")");
+                break;
+            }
+        }
+    }
+
+    std::unique_ptr<Expr> ParsePrimary() {
+        const Token& t = Peek();
+        auto e = std::make_unique<Expr>();
+        e->where = t.where;
+        if (t.kind == TokenKind::IntLiteral || t.kind == TokenKind::FloatLiteral) {
+            e->kind = t.kind == TokenKind::IntLiteral ? ExprKind::IntLiteral : ExprKind::FloatLiteral;
+            e->text = t.text;
+            Advance();
+            return e;
+        }
+        if (t.IsWord("true") || t.IsWord("false")) {
+            e->kind = ExprKind::BoolLiteral;
+            e->text = t.text;
+            Advance();
+            return e;
+        }
+        if (Accept("(")) {
+            DepthGuard guard(*this, t);
+            auto inner = ParseExpression();
+            Expect(")");
+            return inner;
+        }
+        if (IsTypeName(t) && (Peek(1).Is("(") || Peek(1).Is("<"))) {
+            e->kind = ExprKind::Constructor;
+            e->type = ParseType();
+            ParseArguments(*e);
+            return e;
+        }
+        if (t.kind == TokenKind::Identifier) {
+            e->text = Advance().text;
+            if (Peek().Is("(")) {
+                e->kind = ExprKind::Call;
+                ParseArguments(*e);
+            } else {
+                e->kind = ExprKind::Name;
+            }
+            return e;
+        }
+        FailAt(t, "expected an expression but found " + Describe(t));
+    }
+
+    const std::vector<Token>& tokens_;
+    size_t pos_ = 0;
+    int depth_ = 0;
+    Module module_;
+    std::map<std::string, const StructDecl*> structs_;
+};
+
+}  // namespace
+
+Module Parse(const std::vector<Token>& tokens) { return Parser(tokens).Run(); }
+
+}  // namespace kl::hlsl

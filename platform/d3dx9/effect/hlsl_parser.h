@@ -1,0 +1,14 @@
+// Recursive-descent parser from preprocessed tokens to the syntax tree.
+// Nesting is bounded so hostile input cannot exhaust the stack.
+#pragma once
+
+#include "hlsl_ast.h"
+#include "hlsl_lexer.h"
+
+#include <vector>
+
+namespace kl::hlsl {
+
+Module Parse(const std::vector<Token>& tokens);
+
+}  // namespace kl::hlsl
