@@ -18,8 +18,12 @@ void EvaluateConstant(const Expr& e, std::vector<float>& out, int depth) {
         case ExprKind::IntLiteral:
             out.push_back(static_cast<float>(std::strtoull(e.text.c_str(), nullptr, 0)));
             return;
-        case ExprKind::FloatLiteral: out.push_back(std::strtof(e.text.c_str(), nullptr)); return;
-        case ExprKind::BoolLiteral: out.push_back(e.text == "true" ? 1.0f : 0.0f); return;
+        case ExprKind::FloatLiteral:
+            out.push_back(std::strtof(e.text.c_str(), nullptr));
+            return;
+        case ExprKind::BoolLiteral:
+            out.push_back(e.text == "true" ? 1.0f : 0.0f);
+            return;
         case ExprKind::Unary:
             if (e.text == "-" || e.text == "+") {
                 const size_t first = out.size();
@@ -34,7 +38,8 @@ void EvaluateConstant(const Expr& e, std::vector<float>& out, int depth) {
         case ExprKind::Cast:
             for (const auto& kid : e.kids) EvaluateConstant(*kid, out, depth + 1);
             return;
-        default: break;
+        default:
+            break;
     }
     Fail(e.where, "initial value of an effect parameter must be a constant");
 }

@@ -9,28 +9,40 @@ namespace {
 
 int Rank(BaseType b) {
     switch (b) {
-        case BaseType::Bool: return 0;
-        case BaseType::Int: return 1;
-        case BaseType::Uint: return 2;
-        default: return 3;
+        case BaseType::Bool:
+            return 0;
+        case BaseType::Int:
+            return 1;
+        case BaseType::Uint:
+            return 2;
+        default:
+            return 3;
     }
 }
 
 const char* ScalarName(BaseType b) {
     switch (b) {
-        case BaseType::Bool: return "bool";
-        case BaseType::Int: return "int";
-        case BaseType::Uint: return "uint";
-        default: return "float";
+        case BaseType::Bool:
+            return "bool";
+        case BaseType::Int:
+            return "int";
+        case BaseType::Uint:
+            return "uint";
+        default:
+            return "float";
     }
 }
 
 const char* VectorPrefix(BaseType b) {
     switch (b) {
-        case BaseType::Bool: return "bvec";
-        case BaseType::Int: return "ivec";
-        case BaseType::Uint: return "uvec";
-        default: return "vec";
+        case BaseType::Bool:
+            return "bvec";
+        case BaseType::Int:
+            return "ivec";
+        case BaseType::Uint:
+            return "uvec";
+        default:
+            return "vec";
     }
 }
 
@@ -44,16 +56,23 @@ std::string Repeat(const std::string& code, int n) {
 
 std::string ShaderWriter::TypeName(const Type& t, const SourceLocation& where) {
     switch (t.base) {
-        case BaseType::Void: return "void";
-        case BaseType::Sampler2D: return "sampler2D";
-        case BaseType::Sampler3D: return "sampler3D";
-        case BaseType::SamplerCube: return "samplerCube";
-        case BaseType::Texture: Fail(where, "texture objects can only be used in sampler_state");
-        case BaseType::String: Fail(where, "strings cannot be used in shader code");
+        case BaseType::Void:
+            return "void";
+        case BaseType::Sampler2D:
+            return "sampler2D";
+        case BaseType::Sampler3D:
+            return "sampler3D";
+        case BaseType::SamplerCube:
+            return "samplerCube";
+        case BaseType::Texture:
+            Fail(where, "texture objects can only be used in sampler_state");
+        case BaseType::String:
+            Fail(where, "strings cannot be used in shader code");
         case BaseType::Struct:
             RequireStruct(t.structDecl);
             return GlslIdentifier(t.structDecl->name);
-        default: break;
+        default:
+            break;
     }
     if (t.matrix) {
         if (t.base != BaseType::Float) Fail(where, "only float matrices are supported");
@@ -77,8 +96,8 @@ std::string ShaderWriter::FillValue(const Type& t, const std::string& scalar,
                                     const SourceLocation& where) {
     if (t.arraySize > 0) {
         const std::string element = FillValue(t.Element(), scalar, where);
-        return TypeName(t.Element(), where) + "[" + std::to_string(t.arraySize) +
-               "](" + Repeat(element, t.arraySize) + ")";
+        return TypeName(t.Element(), where) + "[" + std::to_string(t.arraySize) + "](" +
+               Repeat(element, t.arraySize) + ")";
     }
     if (t.base == BaseType::Struct) {
         std::string out = TypeName(t, where) + "(";
@@ -107,8 +126,8 @@ Type ShaderWriter::CommonType(const Type& a, const Type& b, const SourceLocation
     } else if (a.IsMatrix() && b.IsMatrix()) {
         t = Type::Matrix(t.base, std::min(a.rows, b.rows), std::min(a.cols, b.cols));
     } else {
-        Fail(where, "cannot combine " + HlslTypeName(a) + " and " + HlslTypeName(b) +
-                        " component-wise");
+        Fail(where,
+             "cannot combine " + HlslTypeName(a) + " and " + HlslTypeName(b) + " component-wise");
     }
     return t;
 }
@@ -157,8 +176,8 @@ std::string PadToVec4(ShaderWriter& w, const Value& v, const SourceLocation& whe
     if (!v.type.IsScalar() && !v.type.IsVector())
         Fail(where, "a " + HlslTypeName(v.type) + " cannot be passed between shader stages");
     const Type f = Type::Vector(BaseType::Float, v.type.cols);
-    const std::string asFloat = v.type.IsScalar() ? "float(" + v.code + ")"
-                                                  : w.Convert(v, f, true, where);
+    const std::string asFloat =
+        v.type.IsScalar() ? "float(" + v.code + ")" : w.Convert(v, f, true, where);
     static const char* const kFill[] = {"", ", 0.0, 0.0, 1.0", ", 0.0, 1.0", ", 1.0", ""};
     if (v.type.cols == 4) return asFloat;
     return "vec4(" + asFloat + kFill[v.type.cols] + ")";

@@ -37,19 +37,32 @@ Value ShaderWriter::WriteExpr(const Expr& e) {
     switch (e.kind) {
         case ExprKind::IntLiteral:
         case ExprKind::FloatLiteral:
-        case ExprKind::BoolLiteral: return WriteLiteral(e);
-        case ExprKind::Name: return WriteName(e);
-        case ExprKind::Unary: return WriteUnary(e);
-        case ExprKind::Postfix: return WritePostfix(e);
-        case ExprKind::Binary: return WriteBinary(e);
-        case ExprKind::Assign: return WriteAssign(e);
-        case ExprKind::Ternary: return WriteTernary(e);
-        case ExprKind::Call: return WriteCall(e);
-        case ExprKind::Constructor: return WriteConstructor(e);
-        case ExprKind::Cast: return WriteCast(e);
-        case ExprKind::Member: return WriteMember(e);
-        case ExprKind::Index: return WriteIndex(e);
-        case ExprKind::InitList: Fail(e.where, "initializer list outside a declaration");
+        case ExprKind::BoolLiteral:
+            return WriteLiteral(e);
+        case ExprKind::Name:
+            return WriteName(e);
+        case ExprKind::Unary:
+            return WriteUnary(e);
+        case ExprKind::Postfix:
+            return WritePostfix(e);
+        case ExprKind::Binary:
+            return WriteBinary(e);
+        case ExprKind::Assign:
+            return WriteAssign(e);
+        case ExprKind::Ternary:
+            return WriteTernary(e);
+        case ExprKind::Call:
+            return WriteCall(e);
+        case ExprKind::Constructor:
+            return WriteConstructor(e);
+        case ExprKind::Cast:
+            return WriteCast(e);
+        case ExprKind::Member:
+            return WriteMember(e);
+        case ExprKind::Index:
+            return WriteIndex(e);
+        case ExprKind::InitList:
+            Fail(e.where, "initializer list outside a declaration");
     }
     Fail(e.where, "unsupported expression");
 }
@@ -88,12 +101,15 @@ Value ShaderWriter::WriteUnary(const Expr& e) {
     Value v = WriteExpr(*e.kids[0]);
     const std::string& op = e.text;
     if (op == "++" || op == "--") {
-        if (!v.assignable || !v.type.IsNumeric()) Fail(e.where, "'" + op + "' needs a numeric variable");
+        if (!v.assignable || !v.type.IsNumeric())
+            Fail(e.where, "'" + op + "' needs a numeric variable");
         return Value{"(" + op + v.code + ")", v.type, false};
     }
-    if (!v.type.IsNumeric()) Fail(e.where, "'" + op + "' cannot be applied to " + HlslTypeName(v.type));
+    if (!v.type.IsNumeric())
+        Fail(e.where, "'" + op + "' cannot be applied to " + HlslTypeName(v.type));
     if (op == "!") {
-        if (v.type.IsScalar()) return Value{"(!" + ToBool(v, e.where) + ")", Type::Scalar(BaseType::Bool)};
+        if (v.type.IsScalar())
+            return Value{"(!" + ToBool(v, e.where) + ")", Type::Scalar(BaseType::Bool)};
         if (v.type.IsVector()) {
             const Type b = v.type.WithBase(BaseType::Bool);
             return Value{"not(" + Convert(v, b, true, e.where) + ")", b};
@@ -164,7 +180,8 @@ Value ShaderWriter::WriteComparison(const std::string& op, const Value& a, const
     if (t.IsMatrix()) Fail(where, "comparison of matrices is not supported");
     const std::string x = Convert(a, t, false, where);
     const std::string y = Convert(b, t, false, where);
-    if (t.IsScalar()) return Value{"(" + x + " " + op + " " + y + ")", Type::Scalar(BaseType::Bool)};
+    if (t.IsScalar())
+        return Value{"(" + x + " " + op + " " + y + ")", Type::Scalar(BaseType::Bool)};
     return Value{std::string(VectorComparison(op)) + "(" + x + ", " + y + ")",
                  t.WithBase(BaseType::Bool)};
 }
@@ -174,7 +191,8 @@ Value ShaderWriter::WriteAssign(const Expr& e) {
     Value rhs = WriteExpr(*e.kids[1]);
     if (!lhs.assignable) Fail(e.where, "left side of '" + e.text + "' cannot be assigned");
     if (e.text == "=") {
-        return Value{"(" + lhs.code + " = " + Convert(rhs, lhs.type, false, e.where) + ")", lhs.type};
+        return Value{"(" + lhs.code + " = " + Convert(rhs, lhs.type, false, e.where) + ")",
+                     lhs.type};
     }
     const std::string op = e.text.substr(0, e.text.size() - 1);
     // x op= y is x = x op y, with the result converted back as HLSL does.
@@ -218,7 +236,9 @@ Value ShaderWriter::WriteConstructor(const Expr& e) {
         args += (args.empty() ? "" : ", ") + Convert(v, target, true, kid->where);
     }
     if (e.kids.size() == 1 && components == 1) {
-        return Value{t.IsMatrix() ? FillValue(t, args, e.where) : TypeName(t, e.where) + "(" + args + ")", t};
+        return Value{
+            t.IsMatrix() ? FillValue(t, args, e.where) : TypeName(t, e.where) + "(" + args + ")",
+            t};
     }
     if (components != t.Components())
         Fail(e.where, HlslTypeName(t) + " needs " + std::to_string(t.Components()) +
@@ -258,7 +278,8 @@ Value ShaderWriter::WriteSwizzle(const Value& base, const std::string& swizzle,
             const size_t i = set.find(c);
             if (i == std::string::npos) break;
             if (static_cast<int>(i) >= base.type.cols)
-                Fail(where, "swizzle '" + swizzle + "' out of range for " + HlslTypeName(base.type));
+                Fail(where,
+                     "swizzle '" + swizzle + "' out of range for " + HlslTypeName(base.type));
             lanes += "xyzw"[i];
         }
         if (lanes.size() == swizzle.size()) break;
@@ -402,11 +423,14 @@ std::string ShaderWriter::WriteInitializer(const Expr& init, const Type& target)
     if (init.kind != ExprKind::InitList) return Convert(WriteExpr(init), target, false, init.where);
     if (target.arraySize > 0) {
         const Type element = target.Element();
-        std::string code = TypeName(element, init.where) + "[" + std::to_string(target.arraySize) + "](";
-        const bool flat = element.IsNumeric() && !element.IsScalar() &&
-                          init.kids.size() == static_cast<size_t>(target.arraySize * element.Components());
+        std::string code =
+            TypeName(element, init.where) + "[" + std::to_string(target.arraySize) + "](";
+        const bool flat =
+            element.IsNumeric() && !element.IsScalar() &&
+            init.kids.size() == static_cast<size_t>(target.arraySize * element.Components());
         if (!flat && init.kids.size() != static_cast<size_t>(target.arraySize))
-            Fail(init.where, "initializer has the wrong number of elements for " + HlslTypeName(target));
+            Fail(init.where,
+                 "initializer has the wrong number of elements for " + HlslTypeName(target));
         const int per = flat ? element.Components() : 1;
         for (int i = 0; i < target.arraySize; ++i) {
             std::string part;
@@ -414,7 +438,8 @@ std::string ShaderWriter::WriteInitializer(const Expr& init, const Type& target)
                 part = TypeName(element, init.where) + "(";
                 for (int k = 0; k < per; ++k) {
                     Value v = WriteExpr(*init.kids[static_cast<size_t>(i * per + k)]);
-                    part += (k ? ", " : "") + Convert(v, Type::Scalar(element.base), false, init.where);
+                    part +=
+                        (k ? ", " : "") + Convert(v, Type::Scalar(element.base), false, init.where);
                 }
                 part += ")";
             } else {
@@ -427,13 +452,15 @@ std::string ShaderWriter::WriteInitializer(const Expr& init, const Type& target)
     if (target.base == BaseType::Struct) {
         const auto& members = target.structDecl->members;
         if (init.kids.size() != members.size())
-            Fail(init.where, "initializer needs one value per member of " + target.structDecl->name);
+            Fail(init.where,
+                 "initializer needs one value per member of " + target.structDecl->name);
         std::string code = TypeName(target, init.where) + "(";
         for (size_t i = 0; i < members.size(); ++i)
             code += (i ? ", " : "") + WriteInitializer(*init.kids[i], members[i].type);
         return code + ")";
     }
-    if (!target.IsNumeric()) Fail(init.where, "cannot initialize " + HlslTypeName(target) + " with a list");
+    if (!target.IsNumeric())
+        Fail(init.where, "cannot initialize " + HlslTypeName(target) + " with a list");
     int components = 0;
     std::string args;
     for (const auto& kid : init.kids) {
@@ -441,7 +468,8 @@ std::string ShaderWriter::WriteInitializer(const Expr& init, const Type& target)
         Value v = WriteExpr(*kid);
         if (!v.type.IsNumeric()) Fail(kid->where, "initializer value must be numeric");
         components += v.type.Components();
-        args += (args.empty() ? "" : ", ") + Convert(v, v.type.WithBase(target.base), true, kid->where);
+        args +=
+            (args.empty() ? "" : ", ") + Convert(v, v.type.WithBase(target.base), true, kid->where);
     }
     if (components != target.Components())
         Fail(init.where, HlslTypeName(target) + " needs " + std::to_string(target.Components()) +

@@ -46,13 +46,20 @@ void CollectLeaves(const Type& type, const std::string& semantic, const std::str
 
 bool VertexUsageFor(const std::string& semantic, VertexUsage& usage) {
     static const std::map<std::string, VertexUsage> table = {
-        {"POSITION", VertexUsage::Position},       {"BLENDWEIGHT", VertexUsage::BlendWeight},
-        {"BLENDINDICES", VertexUsage::BlendIndices}, {"NORMAL", VertexUsage::Normal},
-        {"PSIZE", VertexUsage::PointSize},         {"TEXCOORD", VertexUsage::TexCoord},
-        {"TANGENT", VertexUsage::Tangent},         {"BINORMAL", VertexUsage::Binormal},
-        {"TESSFACTOR", VertexUsage::TessFactor},   {"POSITIONT", VertexUsage::PositionT},
-        {"COLOR", VertexUsage::Color},             {"FOG", VertexUsage::Fog},
-        {"DEPTH", VertexUsage::Depth},             {"SAMPLE", VertexUsage::Sample}};
+        {"POSITION", VertexUsage::Position},
+        {"BLENDWEIGHT", VertexUsage::BlendWeight},
+        {"BLENDINDICES", VertexUsage::BlendIndices},
+        {"NORMAL", VertexUsage::Normal},
+        {"PSIZE", VertexUsage::PointSize},
+        {"TEXCOORD", VertexUsage::TexCoord},
+        {"TANGENT", VertexUsage::Tangent},
+        {"BINORMAL", VertexUsage::Binormal},
+        {"TESSFACTOR", VertexUsage::TessFactor},
+        {"POSITIONT", VertexUsage::PositionT},
+        {"COLOR", VertexUsage::Color},
+        {"FOG", VertexUsage::Fog},
+        {"DEPTH", VertexUsage::Depth},
+        {"SAMPLE", VertexUsage::Sample}};
     auto it = table.find(semantic);
     if (it == table.end()) return false;
     usage = it->second;
@@ -86,7 +93,10 @@ class EntryWriter {
 public:
     EntryWriter(const Module& module, Stage stage, const ShaderCompile& compile,
                 std::map<std::string, int>& varyings)
-        : writer_(module, stage), stage_(stage), compile_(compile), entry_(FindEntry(module, compile)),
+        : writer_(module, stage),
+          stage_(stage),
+          compile_(compile),
+          entry_(FindEntry(module, compile)),
           varyings_(varyings) {
         const bool vertexProfile = compile.profile.compare(0, 3, "vs_") == 0;
         if (vertexProfile != (stage == Stage::Vertex))
@@ -121,9 +131,11 @@ private:
             std::string init;
             if (p.qualifier == ParamQualifier::Uniform) {
                 if (nextArg >= compile_.args.size())
-                    Fail(p.where, "uniform parameter '" + p.name + "' needs a value in the compile statement");
+                    Fail(p.where, "uniform parameter '" + p.name +
+                                      "' needs a value in the compile statement");
                 const Expr& arg = *compile_.args[nextArg++];
-                init = writer_.Convert(writer_.WriteGlobalExpression(arg), p.type, false, arg.where);
+                init =
+                    writer_.Convert(writer_.WriteGlobalExpression(arg), p.type, false, arg.where);
             } else {
                 init = writer_.FillValue(p.type, "0", p.where);
             }
@@ -142,7 +154,8 @@ private:
         } else {
             body += "    " + writer_.DeclareVariable(entry_.returnType, "kl_result", entry_.where) +
                     " = " + call + ";\n";
-            body += WriteOutputs(entry_.returnType, entry_.returnSemantic, "kl_result", entry_.name);
+            body +=
+                WriteOutputs(entry_.returnType, entry_.returnSemantic, "kl_result", entry_.name);
         }
         for (const auto& [local, param] : outputs)
             body += WriteOutputs(param->type, param->semantic, local, param->name);
@@ -152,7 +165,8 @@ private:
 
     std::string Epilogue() {
         if (stage_ == Stage::Vertex) {
-            if (!wrotePosition_) Fail(entry_.where, "vertex shader '" + entry_.name + "' does not output POSITION");
+            if (!wrotePosition_)
+                Fail(entry_.where, "vertex shader '" + entry_.name + "' does not output POSITION");
             return "    kl_d3d_vertex_epilogue();\n";
         }
         std::string out;
@@ -190,30 +204,36 @@ private:
         if (!known) {
             const int location = static_cast<int>(inputs_.size());
             inputs_.push_back(GeneratedInput{usage, leaf.index, location});
-            interface_ += "layout(location = " + std::to_string(location) + ") in vec4 " + name + ";\n";
+            interface_ +=
+                "layout(location = " + std::to_string(location) + ") in vec4 " + name + ";\n";
         }
         return Value{name, Type::Vector(BaseType::Float, 4)};
     }
 
     Value FragmentInput(const Leaf& leaf) {
-        if (leaf.semantic == "VPOS") return Value{"floor(gl_FragCoord.xy)", Type::Vector(BaseType::Float, 2)};
-        if (leaf.semantic == "VFACE") return Value{"(gl_FrontFacing ? 1.0 : -1.0)", Type::Scalar(BaseType::Float)};
+        if (leaf.semantic == "VPOS")
+            return Value{"floor(gl_FragCoord.xy)", Type::Vector(BaseType::Float, 2)};
+        if (leaf.semantic == "VFACE")
+            return Value{"(gl_FrontFacing ? 1.0 : -1.0)", Type::Scalar(BaseType::Float)};
         // Effects often reuse the vertex output struct as pixel input; its
         // POSITION member then reads the window position.
-        if (leaf.semantic == "POSITION") return Value{"gl_FragCoord", Type::Vector(BaseType::Float, 4)};
+        if (leaf.semantic == "POSITION")
+            return Value{"gl_FragCoord", Type::Vector(BaseType::Float, 4)};
         const int location = VaryingLocation(leaf);
-        if (location < 0) Fail(leaf.where, "unsupported pixel shader input semantic '" + leaf.semantic + "'");
+        if (location < 0)
+            Fail(leaf.where, "unsupported pixel shader input semantic '" + leaf.semantic + "'");
         const std::string name = VaryingName(leaf);
         if (!varyings_.count(name)) return Value{"vec4(0.0)", Type::Vector(BaseType::Float, 4)};
         if (!declaredInputs_.count(name)) {
             declaredInputs_[name] = location;
-            interface_ += "layout(location = " + std::to_string(location) + ") in vec4 " + name + ";\n";
+            interface_ +=
+                "layout(location = " + std::to_string(location) + ") in vec4 " + name + ";\n";
         }
         return Value{name, Type::Vector(BaseType::Float, 4)};
     }
 
-    std::string WriteOutputs(const Type& type, const std::string& semantic, const std::string& local,
-                             const std::string& what) {
+    std::string WriteOutputs(const Type& type, const std::string& semantic,
+                             const std::string& local, const std::string& what) {
         std::vector<Leaf> leaves;
         CollectLeaves(type, semantic, "", what, entry_.where, leaves);
         std::string out;
@@ -230,25 +250,30 @@ private:
             return "    gl_Position = " + PadToVec4(writer_, v, leaf.where) + ";\n";
         }
         if (leaf.semantic == "PSIZE")
-            return "    gl_PointSize = " + writer_.Convert(v, Type::Scalar(BaseType::Float), true, leaf.where) + ";\n";
+            return "    gl_PointSize = " +
+                   writer_.Convert(v, Type::Scalar(BaseType::Float), true, leaf.where) + ";\n";
         const int location = VaryingLocation(leaf);
-        if (location < 0) Fail(leaf.where, "unsupported vertex shader output semantic '" + leaf.semantic + "'");
+        if (location < 0)
+            Fail(leaf.where, "unsupported vertex shader output semantic '" + leaf.semantic + "'");
         const std::string name = VaryingName(leaf);
         if (!varyings_.count(name)) {
             varyings_[name] = location;
-            interface_ += "layout(location = " + std::to_string(location) + ") out vec4 " + name + ";\n";
+            interface_ +=
+                "layout(location = " + std::to_string(location) + ") out vec4 " + name + ";\n";
         }
         return "    " + name + " = " + PadToVec4(writer_, v, leaf.where) + ";\n";
     }
 
     std::string FragmentOutput(const Leaf& leaf, const Value& v) {
         if (leaf.semantic == "DEPTH" && leaf.index == 0)
-            return "    gl_FragDepth = " + writer_.Convert(v, Type::Scalar(BaseType::Float), true, leaf.where) + ";\n";
+            return "    gl_FragDepth = " +
+                   writer_.Convert(v, Type::Scalar(BaseType::Float), true, leaf.where) + ";\n";
         if (leaf.semantic != "COLOR" || leaf.index > 3)
             Fail(leaf.where, "unsupported pixel shader output semantic '" + leaf.semantic + "'");
         const std::string name = "kl_out_COLOR" + std::to_string(leaf.index);
         if (colorOutputs_.insert(leaf.index).second)
-            interface_ += "layout(location = " + std::to_string(leaf.index) + ") out vec4 " + name + ";\n";
+            interface_ +=
+                "layout(location = " + std::to_string(leaf.index) + ") out vec4 " + name + ";\n";
         return "    " + name + " = " + PadToVec4(writer_, v, leaf.where) + ";\n";
     }
 

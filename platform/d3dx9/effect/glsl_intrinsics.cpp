@@ -9,9 +9,9 @@ namespace kl::hlsl {
 namespace {
 
 enum class Shape {
-    SameAsArgs,   // result has the common type of the arguments
-    Scalar,       // float result (length, dot, distance)
-    BoolOfArgs,   // bool vector shaped like the arguments (isnan)
+    SameAsArgs,  // result has the common type of the arguments
+    Scalar,      // float result (length, dot, distance)
+    BoolOfArgs,  // bool vector shaped like the arguments (isnan)
 };
 
 struct SimpleIntrinsic {
@@ -96,7 +96,8 @@ std::string ShaderWriter::RequireHelper(const std::string& kind, const Type& t,
     std::string code;
     if (kind == "fmod") {
         // HLSL fmod keeps the sign of x; GLSL mod would follow y.
-        code = type + " " + name + "(" + type + " x, " + type + " y) { return x - y * trunc(x / y); }\n";
+        code = type + " " + name + "(" + type + " x, " + type +
+               " y) { return x - y * trunc(x / y); }\n";
     } else if (kind == "clip") {
         const std::string test = t.IsScalar() ? "x < 0.0" : "any(lessThan(x, " + type + "(0.0)))";
         code = "void " + name + "(" + type + " x) { if (" + test + ") discard; }\n";
@@ -124,7 +125,8 @@ bool ShaderWriter::WriteIntrinsic(const Expr& e, std::vector<Value>& args, Value
             Fail(where, name + " takes one scalar or vector");
         const Type b = args[0].type.WithBase(BaseType::Bool);
         const std::string asBool = Convert(args[0], b, true, where);
-        result = Value{b.IsScalar() ? asBool : name + "(" + asBool + ")", Type::Scalar(BaseType::Bool)};
+        result =
+            Value{b.IsScalar() ? asBool : name + "(" + asBool + ")", Type::Scalar(BaseType::Bool)};
         return true;
     }
     if (name == "transpose" || name == "determinant") {
@@ -162,7 +164,8 @@ bool ShaderWriter::WriteIntrinsic(const Expr& e, std::vector<Value>& args, Value
     if (common.IsMatrix()) Fail(where, name + " on matrices is not supported");
     std::vector<std::string> conv;
     for (const Value& a : args) conv.push_back(Convert(a, common, false, where));
-    if (name == "cross" && !(common.IsVector() && common.cols == 3)) Fail(where, "cross needs float3 arguments");
+    if (name == "cross" && !(common.IsVector() && common.cols == 3))
+        Fail(where, "cross needs float3 arguments");
     if (name == "fmod") {
         result = Value{RequireHelper("fmod", common, where) + "(" + Join(conv) + ")", common};
     } else if (name == "saturate") {
@@ -175,7 +178,8 @@ bool ShaderWriter::WriteIntrinsic(const Expr& e, std::vector<Value>& args, Value
         result = Value{"(" + conv[0] + " * " + conv[1] + " + " + conv[2] + ")", common};
     } else if (name == "clip") {
         if (stage_ != Stage::Fragment) Fail(where, "clip is only available in pixel shaders");
-        result = Value{RequireHelper("clip", common, where) + "(" + conv[0] + ")", Type::Scalar(BaseType::Void)};
+        result = Value{RequireHelper("clip", common, where) + "(" + conv[0] + ")",
+                       Type::Scalar(BaseType::Void)};
     } else {
         Type t = common;
         if (info.shape == Shape::Scalar) t = Type::Scalar(BaseType::Float);
@@ -199,8 +203,9 @@ Value ShaderWriter::WriteMul(Value a, Value b, const SourceLocation& where) {
     }
     if (a.type.IsVector() && b.type.IsVector()) {
         const Type t = Type::Vector(BaseType::Float, std::min(a.type.cols, b.type.cols));
-        return Value{"dot(" + Convert(a, t, false, where) + ", " + Convert(b, t, false, where) + ")",
-                     Type::Scalar(BaseType::Float)};
+        return Value{
+            "dot(" + Convert(a, t, false, where) + ", " + Convert(b, t, false, where) + ")",
+            Type::Scalar(BaseType::Float)};
     }
     if (a.type.IsVector()) {  // row vector times matrix: GLSL column i is HLSL row i
         const int rows = b.type.rows;
@@ -215,8 +220,10 @@ Value ShaderWriter::WriteMul(Value a, Value b, const SourceLocation& where) {
         return Value{"(" + v + " * " + a.code + ")", Type::Vector(BaseType::Float, a.type.rows)};
     }
     if (a.type.cols != b.type.rows)
-        Fail(where, "mul: " + HlslTypeName(a.type) + " and " + HlslTypeName(b.type) + " do not chain");
-    return Value{"(" + b.code + " * " + a.code + ")", Type::Matrix(BaseType::Float, a.type.rows, b.type.cols)};
+        Fail(where,
+             "mul: " + HlslTypeName(a.type) + " and " + HlslTypeName(b.type) + " do not chain");
+    return Value{"(" + b.code + " * " + a.code + ")",
+                 Type::Matrix(BaseType::Float, a.type.rows, b.type.cols)};
 }
 
 Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value>& args,
@@ -255,14 +262,17 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     const Type vec4 = Type::Vector(BaseType::Float, 4);
     const int dims = f.sampler == BaseType::Sampler2D ? 2 : 3;
     const std::string lanes = dims == 2 ? ".xy" : ".xyz";
-    if (stage_ == Stage::Vertex && form != "lod") Fail(where, name + " needs derivatives; use tex2Dlod in vertex shaders");
-    if (form == "lod") return Value{"textureLod(" + s + ", (" + c + ")" + lanes + ", (" + c + ").w)", vec4};
-    if (form == "bias") return Value{"texture(" + s + ", (" + c + ")" + lanes + ", (" + c + ").w)", vec4};
+    if (stage_ == Stage::Vertex && form != "lod")
+        Fail(where, name + " needs derivatives; use tex2Dlod in vertex shaders");
+    if (form == "lod")
+        return Value{"textureLod(" + s + ", (" + c + ")" + lanes + ", (" + c + ").w)", vec4};
+    if (form == "bias")
+        return Value{"texture(" + s + ", (" + c + ")" + lanes + ", (" + c + ").w)", vec4};
     if (form == "proj") return Value{"textureProj(" + s + ", " + c + ")", vec4};
     if (form == "grad" || gradientForm) {
         const Type g = Type::Vector(BaseType::Float, dims);
-        return Value{"textureGrad(" + s + ", " + c + ", " + Convert(args[2], g, false, where) + ", " +
-                         Convert(args[3], g, false, where) + ")",
+        return Value{"textureGrad(" + s + ", " + c + ", " + Convert(args[2], g, false, where) +
+                         ", " + Convert(args[3], g, false, where) + ")",
                      vec4};
     }
     return Value{"texture(" + s + ", " + c + ")", vec4};

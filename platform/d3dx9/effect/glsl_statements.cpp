@@ -45,12 +45,14 @@ Value ShaderWriter::UseGlobal(const VarDecl& g, const SourceLocation& where) {
         TypeName(g.type.Element(), where);
         if (remember(statics_)) {
             // Initialised in main(): GLSL global initialisers must be constant.
-            std::string init = g.init ? WriteInitializer(*g.init, g.type) : FillValue(g.type, "0", where);
+            std::string init =
+                g.init ? WriteInitializer(*g.init, g.type) : FillValue(g.type, "0", where);
             staticInit_[&g] = "    " + name + " = " + init + ";\n";
         }
         return Value{name, g.type, true};
     }
-    if (g.type.base == BaseType::Struct) Fail(where, "struct-typed effect parameters are not supported");
+    if (g.type.base == BaseType::Struct)
+        Fail(where, "struct-typed effect parameters are not supported");
     TypeName(g.type, where);
     remember(uniforms_);
     return Value{name, g.type, false};
@@ -85,7 +87,8 @@ std::string ShaderWriter::WriteFunctionBody(const Function& fn) {
                                 : p.qualifier == ParamQualifier::InOut ? "inout "
                                                                        : "";
         const std::string glslName = AddLocal(p.name, p.type, p.where);
-        header += (i ? ", " : "") + std::string(qualifier) + DeclareVariable(p.type, glslName, p.where);
+        header +=
+            (i ? ", " : "") + std::string(qualifier) + DeclareVariable(p.type, glslName, p.where);
     }
     header += ")\n";
     std::string body;
@@ -117,8 +120,11 @@ void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
             PopScope();
             out += pad + "}\n";
             return;
-        case StmtKind::Empty: return;
-        case StmtKind::Expr: out += pad + WriteExpr(*s.expr).code + ";\n"; return;
+        case StmtKind::Empty:
+            return;
+        case StmtKind::Expr:
+            out += pad + WriteExpr(*s.expr).code + ";\n";
+            return;
         case StmtKind::Decl:
             for (const auto& d : s.decls) WriteDeclaration(*d, out, pad);
             return;
@@ -183,12 +189,15 @@ void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
             return;
         }
         case StmtKind::Discard:
-            if (stage_ != Stage::Fragment) Fail(s.where, "discard is only allowed in pixel shaders");
+            if (stage_ != Stage::Fragment)
+                Fail(s.where, "discard is only allowed in pixel shaders");
             out += pad + "discard;\n";
             return;
         case StmtKind::Break:
         case StmtKind::Continue:
-            if (loopDepth_ == 0) Fail(s.where, std::string(s.kind == StmtKind::Break ? "break" : "continue") + " outside a loop");
+            if (loopDepth_ == 0)
+                Fail(s.where, std::string(s.kind == StmtKind::Break ? "break" : "continue") +
+                                  " outside a loop");
             out += pad + (s.kind == StmtKind::Break ? "break;\n" : "continue;\n");
             return;
     }

@@ -78,7 +78,20 @@ struct StructDecl {
     std::vector<StructMember> members;
 };
 
-enum class StmtKind { Block, Expr, Decl, If, For, While, DoWhile, Return, Discard, Break, Continue, Empty };
+enum class StmtKind {
+    Block,
+    Expr,
+    Decl,
+    If,
+    For,
+    While,
+    DoWhile,
+    Return,
+    Discard,
+    Break,
+    Continue,
+    Empty
+};
 
 struct Stmt {
     StmtKind kind = StmtKind::Empty;

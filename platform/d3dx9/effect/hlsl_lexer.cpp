@@ -6,16 +6,21 @@
 namespace kl::hlsl {
 namespace {
 
-const char* const kPunctuators[] = {"<<=", ">>=", "++", "--", "<<", ">>", "<=", ">=", "==",
-                                    "!=",  "&&",  "||", "+=", "-=", "*=", "/=", "%=", "&=",
-                                    "|=",  "^=",  "##", "::", "+",  "-",  "*",  "/",  "%",
-                                    "<",   ">",   "=",  "!",  "~",  "&",  "|",  "^",  "?",
-                                    ":",   ";",   ",",  ".",  "(",  ")",  "[",  "]",  "{",
-                                    "}",   "#"};
+const char* const kPunctuators[] = {
+    "<<=", ">>=", "++", "--", "<<", ">>", "<=", ">=", "==", "!=", "&&", "||",
+    "+=",  "-=",  "*=", "/=", "%=", "&=", "|=", "^=", "##", "::", "+",  "-",
+    "*",   "/",   "%",  "<",  ">",  "=",  "!",  "~",  "&",  "|",  "^",  "?",
+    ":",   ";",   ",",  ".",  "(",  ")",  "[",  "]",  "{",  "}",  "#"};
 
-bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 class Lexer {
 public:
@@ -172,9 +177,9 @@ private:
             }
         }
         const unsigned char c = static_cast<unsigned char>(Peek());
-        Fail(token.where, std::isprint(c) ? std::string("unexpected character '") +
-                                                static_cast<char>(c) + "'"
-                                          : "unexpected byte " + std::to_string(c));
+        Fail(token.where, std::isprint(c)
+                              ? std::string("unexpected character '") + static_cast<char>(c) + "'"
+                              : "unexpected byte " + std::to_string(c));
     }
 
     const std::string& text_;

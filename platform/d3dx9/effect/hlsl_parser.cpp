@@ -8,10 +8,23 @@ namespace {
 
 constexpr int kMaxNesting = 200;
 
-const std::set<std::string> kTypeModifiers = {
-    "static", "uniform", "const",    "extern", "shared",        "volatile",
-    "inline", "row_major", "column_major", "precise", "nointerpolation", "linear",
-    "centroid", "noperspective", "in", "out", "inout"};
+const std::set<std::string> kTypeModifiers = {"static",
+                                              "uniform",
+                                              "const",
+                                              "extern",
+                                              "shared",
+                                              "volatile",
+                                              "inline",
+                                              "row_major",
+                                              "column_major",
+                                              "precise",
+                                              "nointerpolation",
+                                              "linear",
+                                              "centroid",
+                                              "noperspective",
+                                              "in",
+                                              "out",
+                                              "inout"};
 
 class Parser {
 public:
@@ -100,12 +113,12 @@ private:
     // vector, vector<float, 3>, matrix, matrix<float, 3, 3>
     Type ParseTemplatedType() {
         const bool isMatrix = Advance().text == "matrix";
-        Type type = isMatrix ? Type::Matrix(BaseType::Float, 4, 4) : Type::Vector(BaseType::Float, 4);
+        Type type =
+            isMatrix ? Type::Matrix(BaseType::Float, 4, 4) : Type::Vector(BaseType::Float, 4);
         if (!Accept("<")) return type;
         Type element;
         const Token& elementToken = Peek();
-        if (!ParseBuiltinTypeName(ExpectIdentifier("element type"), element) ||
-            !element.IsScalar())
+        if (!ParseBuiltinTypeName(ExpectIdentifier("element type"), element) || !element.IsScalar())
             FailAt(elementToken, "vector and matrix elements must be scalar types");
         type.base = element.base;
         Expect(",");
@@ -359,7 +372,8 @@ private:
         SkipAnnotations();
         Expect("{");
         while (!Accept("}")) {
-            if (!Peek().IsWord("pass")) FailAt(Peek(), "expected 'pass' but found " + Describe(Peek()));
+            if (!Peek().IsWord("pass"))
+                FailAt(Peek(), "expected 'pass' but found " + Describe(Peek()));
             tech.passes.push_back(ParsePass());
         }
         for (const auto& other : module_.techniques)
@@ -616,8 +630,8 @@ private:
     }
 
     static bool IsAssignOp(const Token& t) {
-        static const std::set<std::string> ops = {"=",  "+=", "-=", "*=",  "/=", "%=",
-                                                  "&=", "|=", "^=", "<<=", ">>="};
+        static const std::set<std::string> ops = {
+            "=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="};
         return t.kind == TokenKind::Punct && ops.count(t.text) != 0;
     }
 
@@ -651,9 +665,9 @@ private:
 
     static int BinaryPrecedence(const Token& t) {
         static const std::map<std::string, int> table = {
-            {"||", 1}, {"&&", 2}, {"|", 3},  {"^", 4},  {"&", 5},  {"==", 6}, {"!=", 6},
-            {"<", 7},  {">", 7},  {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8}, {"+", 9},
-            {"-", 9},  {"*", 10}, {"/", 10}, {"%", 10}};
+            {"||", 1}, {"&&", 2}, {"|", 3}, {"^", 4},  {"&", 5},  {"==", 6},
+            {"!=", 6}, {"<", 7},  {">", 7}, {"<=", 7}, {">=", 7}, {"<<", 8},
+            {">>", 8}, {"+", 9},  {"-", 9}, {"*", 10}, {"/", 10}, {"%", 10}};
         if (t.kind != TokenKind::Punct) return -1;
         auto it = table.find(t.text);
         return it == table.end() ? -1 : it->second;
@@ -765,7 +779,8 @@ private:
         auto e = std::make_unique<Expr>();
         e->where = t.where;
         if (t.kind == TokenKind::IntLiteral || t.kind == TokenKind::FloatLiteral) {
-            e->kind = t.kind == TokenKind::IntLiteral ? ExprKind::IntLiteral : ExprKind::FloatLiteral;
+            e->kind =
+                t.kind == TokenKind::IntLiteral ? ExprKind::IntLiteral : ExprKind::FloatLiteral;
             e->text = t.text;
             Advance();
             return e;
@@ -810,6 +825,8 @@ private:
 
 }  // namespace
 
-Module Parse(const std::vector<Token>& tokens) { return Parser(tokens).Run(); }
+Module Parse(const std::vector<Token>& tokens) {
+    return Parser(tokens).Run();
+}
 
 }  // namespace kl::hlsl

@@ -125,8 +125,7 @@ private:
             auto it = macros_.find(token.text);
             if (it != macros_.end() && Expand(token, it->second)) return;
         }
-        if (output_.size() >= kMaxOutputTokens)
-            Fail(token.where, "preprocessed source too large");
+        if (output_.size() >= kMaxOutputTokens) Fail(token.where, "preprocessed source too large");
         output_.push_back(std::move(token));
     }
 
@@ -343,10 +342,9 @@ private:
             Fail(line[0].where, "#define needs a name");
         Macro macro;
         size_t i = 2;
-        const bool paramsFollow = i < line.size() && line[i].Is("(") &&
-                                  line[i].where.line == line[1].where.line &&
-                                  line[i].where.column == line[1].where.column +
-                                                              static_cast<int>(line[1].text.size());
+        const bool paramsFollow =
+            i < line.size() && line[i].Is("(") && line[i].where.line == line[1].where.line &&
+            line[i].where.column == line[1].where.column + static_cast<int>(line[1].text.size());
         if (paramsFollow) {
             macro.functionLike = true;
             ++i;
@@ -461,9 +459,9 @@ private:
 
     static int Precedence(const std::string& op) {
         static const std::map<std::string, int> table = {
-            {"||", 1}, {"&&", 2}, {"|", 3},  {"^", 4},  {"&", 5},  {"==", 6}, {"!=", 6},
-            {"<", 7},  {">", 7},  {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8}, {"+", 9},
-            {"-", 9},  {"*", 10}, {"/", 10}, {"%", 10}};
+            {"||", 1}, {"&&", 2}, {"|", 3}, {"^", 4},  {"&", 5},  {"==", 6},
+            {"!=", 6}, {"<", 7},  {">", 7}, {"<=", 7}, {">=", 7}, {"<<", 8},
+            {">>", 8}, {"+", 9},  {"-", 9}, {"*", 10}, {"/", 10}, {"%", 10}};
         auto it = table.find(op);
         return it == table.end() ? -1 : it->second;
     }
@@ -497,7 +495,8 @@ private:
         if (op == ">") return a > b;
         if (op == "<=") return a <= b;
         if (op == ">=") return a >= b;
-        if (op == "<<") return static_cast<long long>(static_cast<unsigned long long>(a) << (b & 63));
+        if (op == "<<")
+            return static_cast<long long>(static_cast<unsigned long long>(a) << (b & 63));
         if (op == ">>") return a >> (b & 63);
         if (op == "+") return static_cast<long long>(static_cast<unsigned long long>(a) + b);
         if (op == "-") return static_cast<long long>(static_cast<unsigned long long>(a) - b);
@@ -513,7 +512,8 @@ private:
         if (!t) Fail(exprAt_, "incomplete #if expression");
         if (ExprAccept("!")) return !Unary(depth + 1);
         if (ExprAccept("~")) return ~Unary(depth + 1);
-        if (ExprAccept("-")) return static_cast<long long>(0ull - static_cast<unsigned long long>(Unary(depth + 1)));
+        if (ExprAccept("-"))
+            return static_cast<long long>(0ull - static_cast<unsigned long long>(Unary(depth + 1)));
         if (ExprAccept("+")) return Unary(depth + 1);
         if (ExprAccept("(")) {
             const long long v = Ternary(depth + 1);
@@ -521,7 +521,8 @@ private:
             return v;
         }
         ++exprPos_;
-        if (t->kind == TokenKind::IntLiteral) return static_cast<long long>(std::strtoull(t->text.c_str(), nullptr, 0));
+        if (t->kind == TokenKind::IntLiteral)
+            return static_cast<long long>(std::strtoull(t->text.c_str(), nullptr, 0));
         if (t->kind == TokenKind::Identifier) return 0;  // undefined names are 0
         Fail(t->where, "unexpected '" + t->text + "' in #if expression");
     }

@@ -21,7 +21,7 @@ using IncludeReader = std::function<bool(const std::string& includer, const std:
 
 struct PreprocessOptions {
     std::vector<std::pair<std::string, std::string>> defines;  // name, replacement text
-    IncludeReader includeReader;                              // may be empty: #include fails
+    IncludeReader includeReader;                               // may be empty: #include fails
 };
 
 // Returns the fully expanded token stream ending with EndOfFile.

@@ -14,17 +14,39 @@ bool SameType(const Type& a, const Type& b) {
 std::string HlslTypeName(const Type& t) {
     std::string name;
     switch (t.base) {
-        case BaseType::Void: name = "void"; break;
-        case BaseType::Bool: name = "bool"; break;
-        case BaseType::Int: name = "int"; break;
-        case BaseType::Uint: name = "uint"; break;
-        case BaseType::Float: name = "float"; break;
-        case BaseType::Sampler2D: name = "sampler2D"; break;
-        case BaseType::Sampler3D: name = "sampler3D"; break;
-        case BaseType::SamplerCube: name = "samplerCUBE"; break;
-        case BaseType::Texture: name = "texture"; break;
-        case BaseType::String: name = "string"; break;
-        case BaseType::Struct: name = t.structDecl ? t.structDecl->name : "struct"; break;
+        case BaseType::Void:
+            name = "void";
+            break;
+        case BaseType::Bool:
+            name = "bool";
+            break;
+        case BaseType::Int:
+            name = "int";
+            break;
+        case BaseType::Uint:
+            name = "uint";
+            break;
+        case BaseType::Float:
+            name = "float";
+            break;
+        case BaseType::Sampler2D:
+            name = "sampler2D";
+            break;
+        case BaseType::Sampler3D:
+            name = "sampler3D";
+            break;
+        case BaseType::SamplerCube:
+            name = "samplerCUBE";
+            break;
+        case BaseType::Texture:
+            name = "texture";
+            break;
+        case BaseType::String:
+            name = "string";
+            break;
+        case BaseType::Struct:
+            name = t.structDecl ? t.structDecl->name : "struct";
+            break;
     }
     if (t.matrix) {
         name += std::to_string(t.rows) + "x" + std::to_string(t.cols);
@@ -57,15 +79,21 @@ bool ParseShape(const std::string& rest, Type& out) {
 }  // namespace
 
 bool ParseBuiltinTypeName(const std::string& word, Type& out) {
-    static const std::map<std::string, BaseType> objects = {
-        {"sampler", BaseType::Sampler2D},      {"sampler1D", BaseType::Sampler2D},
-        {"sampler2D", BaseType::Sampler2D},    {"sampler3D", BaseType::Sampler3D},
-        {"samplerCUBE", BaseType::SamplerCube}, {"texture", BaseType::Texture},
-        {"texture1D", BaseType::Texture},      {"texture2D", BaseType::Texture},
-        {"texture3D", BaseType::Texture},      {"textureCUBE", BaseType::Texture},
-        {"Texture", BaseType::Texture},        {"string", BaseType::String},
-        {"void", BaseType::Void},              {"dword", BaseType::Uint},
-        {"DWORD", BaseType::Uint}};
+    static const std::map<std::string, BaseType> objects = {{"sampler", BaseType::Sampler2D},
+                                                            {"sampler1D", BaseType::Sampler2D},
+                                                            {"sampler2D", BaseType::Sampler2D},
+                                                            {"sampler3D", BaseType::Sampler3D},
+                                                            {"samplerCUBE", BaseType::SamplerCube},
+                                                            {"texture", BaseType::Texture},
+                                                            {"texture1D", BaseType::Texture},
+                                                            {"texture2D", BaseType::Texture},
+                                                            {"texture3D", BaseType::Texture},
+                                                            {"textureCUBE", BaseType::Texture},
+                                                            {"Texture", BaseType::Texture},
+                                                            {"string", BaseType::String},
+                                                            {"void", BaseType::Void},
+                                                            {"dword", BaseType::Uint},
+                                                            {"DWORD", BaseType::Uint}};
     out = Type{};
     auto it = objects.find(word);
     if (it != objects.end()) {
@@ -81,8 +109,8 @@ bool ParseBuiltinTypeName(const std::string& word, Type& out) {
         return true;
     }
     static const std::pair<const char*, BaseType> scalars[] = {
-        {"float", BaseType::Float}, {"half", BaseType::Float}, {"double", BaseType::Float},
-        {"min16float", BaseType::Float}, {"int", BaseType::Int}, {"uint", BaseType::Uint},
+        {"float", BaseType::Float},      {"half", BaseType::Float}, {"double", BaseType::Float},
+        {"min16float", BaseType::Float}, {"int", BaseType::Int},    {"uint", BaseType::Uint},
         {"bool", BaseType::Bool}};
     for (const auto& [prefix, base] : scalars) {
         const std::string p = prefix;

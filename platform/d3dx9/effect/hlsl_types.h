@@ -8,7 +8,19 @@ namespace kl::hlsl {
 
 struct StructDecl;
 
-enum class BaseType { Void, Bool, Int, Uint, Float, Sampler2D, Sampler3D, SamplerCube, Texture, String, Struct };
+enum class BaseType {
+    Void,
+    Bool,
+    Int,
+    Uint,
+    Float,
+    Sampler2D,
+    Sampler3D,
+    SamplerCube,
+    Texture,
+    String,
+    Struct
+};
 
 struct Type {
     BaseType base = BaseType::Void;
