@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test:
+#   default (optimised with debug info), asan (AddressSanitizer and
+#   UndefinedBehaviorSanitizer), windows-cross (the system against the real
+#   Windows SDK headers, with mingw-w64), and the fuzz targets for a bounded
+#   time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+
+jobs=$(nproc)
+
+echo "== default: build and test"
+cmake --preset default > /dev/null
+cmake --build --preset default -j "$jobs"
+ctest --preset default
+
+echo "== asan: build and test"
+cmake --preset asan > /dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan
+
+echo "== windows-cross: build"
+cmake --preset windows-cross > /dev/null
+cmake --build --preset windows-cross -j "$jobs"
+
+if [ -x tools/fuzz.sh ]; then
+  echo "== fuzz targets"
+  bash tools/fuzz.sh
+fi
