@@ -111,6 +111,7 @@ void ComputeVertexTangents(const VertexView& v, const IndexView& idx) {
         const float w = Dot(Cross(n, t), bitangent[i]) < 0 ? -1.0f : 1.0f;
         const float out[4] = {t.x, t.y, t.z, w};
         StoreFloats(v, i, v.tangentOffset, out, v.tangentComponents);
+        if (v.binormalOffset >= 0) StoreVec3(v, i, v.binormalOffset, Cross(n, t) * w);
     }
 }
 

@@ -16,6 +16,7 @@ struct VertexView {
     int texcoordOffset = -1;  // float2
     int tangentOffset = -1;   // float3 or float4
     int tangentComponents = 3;
+    int binormalOffset = -1;  // float3, optional
 };
 
 // Triangle corners: 16- or 32-bit indices, three per face.
@@ -39,7 +40,8 @@ void ComputeVertexNormals(const VertexView& vertices, const IndexView& indices);
 // Each vertex's tangent points along increasing u of its texture coordinate:
 // the faces' tangents are summed, made perpendicular to the vertex normal and
 // normalized. A float4 tangent gets w = 1, or -1 where the texture is mirrored.
-// Needs position, normal, texcoord and tangent offsets.
+// When a binormal offset is given, the binormal cross(normal, tangent) × w is
+// written there. Needs position, normal, texcoord and tangent offsets.
 void ComputeVertexTangents(const VertexView& vertices, const IndexView& indices);
 
 }  // namespace kl::mesh
