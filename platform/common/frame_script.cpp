@@ -1,0 +1,218 @@
+#include "common/frame_script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO_ONLY
+#include <stb/stb_image_write.h>
+
+namespace kl::platform {
+
+namespace {
+
+std::string SettingValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string Trim(const std::string& text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+    return text.substr(begin, end - begin);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool ParseFrameNumber(const std::string& text, int* frame) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    *frame = std::atoi(text.c_str());
+    return true;
+}
+
+struct ScriptState {
+    bool loaded = false;
+    std::vector<ScriptedKey> pending;
+    size_t next = 0;
+    int presentedFrames = 0;
+    bool captureLoaded = false;
+    std::string captureDir;
+    CaptureSelection selection;
+};
+
+ScriptState& State() {
+    static ScriptState state;
+    return state;
+}
+
+void LoadScriptOnce() {
+    ScriptState& state = State();
+    if (state.loaded) return;
+    state.loaded = true;
+    std::string script = SettingValue("KESTRALUNE_INPUT_SCRIPT");
+    if (!script.empty() && script[0] == '@') {
+        std::ifstream file(script.substr(1));
+        if (!file) {
+            std::fprintf(stderr, "KESTRALUNE_INPUT_SCRIPT: cannot read %s\n", script.c_str() + 1);
+            return;
+        }
+        std::stringstream contents;
+        contents << file.rdbuf();
+        script = contents.str();
+    }
+    std::string error;
+    state.pending = ParseInputScript(script, &error);
+    if (!error.empty()) std::fprintf(stderr, "KESTRALUNE_INPUT_SCRIPT: %s\n", error.c_str());
+}
+
+void LoadCaptureSettingsOnce() {
+    ScriptState& state = State();
+    if (state.captureLoaded) return;
+    state.captureLoaded = true;
+    state.captureDir = SettingValue("KESTRALUNE_CAPTURE_DIR");
+    state.selection = ParseCaptureSelection(SettingValue("KESTRALUNE_CAPTURE_FRAMES"));
+}
+
+void WriteToFile(void* context, void* data, int size) {
+    std::fwrite(data, 1, static_cast<size_t>(size), static_cast<std::FILE*>(context));
+}
+
+}  // namespace
+
+unsigned VirtualKeyFromName(const std::string& rawName) {
+    const std::string name = Upper(Trim(rawName));
+    if (name.size() == 1 && (std::isalnum(static_cast<unsigned char>(name[0]))))
+        return static_cast<unsigned char>(name[0]);
+    static const struct {
+        const char* name;
+        unsigned key;
+    } kNamedKeys[] = {
+        {"ESCAPE", 0x1B}, {"RETURN", 0x0D}, {"PAUSE", 0x13}, {"LEFT", 0x25}, {"UP", 0x26},
+        {"RIGHT", 0x27},  {"DOWN", 0x28},   {"PRIOR", 0x21}, {"NEXT", 0x22}, {"SPACE", 0x20},
+    };
+    for (const auto& entry : kNamedKeys)
+        if (name == entry.name) return entry.key;
+    int number = 0;
+    if (name.size() >= 2 && name[0] == 'F' && ParseFrameNumber(name.substr(1), &number) &&
+        number >= 1 && number <= 12)
+        return 0x70 + static_cast<unsigned>(number - 1);
+    return 0;
+}
+
+std::vector<ScriptedKey> ParseInputScript(const std::string& script, std::string* error) {
+    std::vector<ScriptedKey> events;
+    std::string entry;
+    std::stringstream stream(script);
+    auto fail = [&](const std::string& message) {
+        if (error && error->empty()) *error = message;
+    };
+    while (std::getline(stream, entry, ';')) {
+        std::stringstream lines(entry);
+        std::string line;
+        while (std::getline(lines, line)) {
+            line = Trim(line);
+            if (line.empty() || line[0] == '#') continue;
+            const size_t first = line.find(':');
+            const size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+            int frame = 0;
+            if (second == std::string::npos || !ParseFrameNumber(Trim(line.substr(0, first)), &frame)) {
+                fail("malformed entry \"" + line + "\" (expected frame:down|up|press:key)");
+                continue;
+            }
+            const std::string action = Upper(Trim(line.substr(first + 1, second - first - 1)));
+            const unsigned key = VirtualKeyFromName(line.substr(second + 1));
+            if (key == 0) {
+                fail("unknown key in \"" + line + "\"");
+                continue;
+            }
+            if (action == "DOWN" || action == "PRESS") events.push_back({frame, true, key});
+            if (action == "UP") events.push_back({frame, false, key});
+            if (action == "PRESS") events.push_back({frame + 1, false, key});
+            if (action != "DOWN" && action != "UP" && action != "PRESS")
+                fail("unknown action in \"" + line + "\"");
+        }
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ScriptedKey& a, const ScriptedKey& b) { return a.frame < b.frame; });
+    return events;
+}
+
+bool CaptureSelection::Includes(int frame) const {
+    if (all) return true;
+    if (every > 0) return frame % every == 0;
+    return std::find(frames.begin(), frames.end(), frame) != frames.end();
+}
+
+CaptureSelection ParseCaptureSelection(const std::string& rawText) {
+    CaptureSelection selection;
+    const std::string text = Upper(Trim(rawText));
+    if (text == "ALL") {
+        selection.all = true;
+    } else if (text.rfind("EVERY:", 0) == 0) {
+        int every = 0;
+        if (ParseFrameNumber(Trim(text.substr(6)), &every)) selection.every = every;
+    } else {
+        std::stringstream stream(text);
+        std::string item;
+        while (std::getline(stream, item, ',')) {
+            int frame = 0;
+            if (ParseFrameNumber(Trim(item), &frame)) selection.frames.push_back(frame);
+        }
+    }
+    return selection;
+}
+
+void CountPresentedFrame() { ++State().presentedFrames; }
+
+int PresentedFrameCount() { return State().presentedFrames; }
+
+std::string CapturePathForCurrentFrame() {
+    LoadCaptureSettingsOnce();
+    ScriptState& state = State();
+    if (state.captureDir.empty() || !state.selection.Includes(state.presentedFrames)) return "";
+    std::error_code ignored;
+    std::filesystem::create_directories(state.captureDir, ignored);
+    char name[32];
+    std::snprintf(name, sizeof(name), "frame_%05d.png", state.presentedFrames);
+    return (std::filesystem::path(state.captureDir) / name).string();
+}
+
+bool WriteCapturePng(const std::string& path, int width, int height, const uint8_t* rgba) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::fprintf(stderr, "capture: cannot write %s\n", path.c_str());
+        return false;
+    }
+    const int written =
+        stbi_write_png_to_func(WriteToFile, file, width, height, 4, rgba, width * 4);
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        std::fprintf(stderr, "capture: failed writing %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::vector<ScriptedKey> TakeDueScriptedKeys() {
+    LoadScriptOnce();
+    ScriptState& state = State();
+    std::vector<ScriptedKey> due;
+    while (state.next < state.pending.size() &&
+           state.pending[state.next].frame <= state.presentedFrames) {
+        due.push_back(state.pending[state.next++]);
+    }
+    return due;
+}
+
+}  // namespace kl::platform
