@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "d3dx9/mesh/subset_draws.h"
 #include "d3dx9/mesh/vertex_layout.h"
 
 namespace kl::mesh {
@@ -74,23 +75,18 @@ public:
         return left;
     }
 
-    // Draws every run of faces with this attribute: from the attribute table
-    // when there is one, otherwise by scanning the per-face attributes.
+    // Draws the faces of one attribute id; an id without faces draws nothing.
     HRESULT STDMETHODCALLTYPE DrawSubset(DWORD attribId) override {
         HRESULT hr = device_->SetVertexDeclaration(declaration_);
         if (SUCCEEDED(hr)) hr = device_->SetStreamSource(0, vertexBuffer_, 0, stride_);
         if (SUCCEEDED(hr)) hr = device_->SetIndices(indexBuffer_);
         if (FAILED(hr)) return hr;
-        if (!table_.empty()) {
-            for (const D3DXATTRIBUTERANGE& r : table_) {
-                if (r.AttribId != attribId || r.FaceCount == 0) continue;
-                hr = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, r.VertexStart,
-                                                   r.VertexCount, r.FaceStart * 3, r.FaceCount);
-                if (FAILED(hr)) return hr;
-            }
-            return S_OK;
+        for (const SubsetDraw& d : SubsetDraws(table_, attributes_, vertices_, attribId)) {
+            hr = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, d.minVertex, d.vertexCount,
+                                               d.startIndex, d.triangleCount);
+            if (FAILED(hr)) return hr;
         }
-        return DrawRunsOfAttribute(attribId);
+        return S_OK;
     }
 
     DWORD STDMETHODCALLTYPE GetNumFaces() override { return faces_; }
@@ -172,25 +168,6 @@ private:
         std::vector<D3DVERTEXELEMENT9> decl = elements_;
         decl.push_back(D3DDECL_END());
         return decl;
-    }
-
-    // Without an attribute table the vertex range of a run is unknown, so each
-    // run is drawn over all vertices.
-    HRESULT DrawRunsOfAttribute(DWORD attribId) {
-        DWORD face = 0;
-        while (face < faces_) {
-            if (attributes_[face] != attribId) {
-                ++face;
-                continue;
-            }
-            DWORD end = face;
-            while (end < faces_ && attributes_[end] == attribId) ++end;
-            const HRESULT hr = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices_,
-                                                             face * 3, end - face);
-            if (FAILED(hr)) return hr;
-            face = end;
-        }
-        return S_OK;
     }
 
     std::atomic<ULONG> refs_{1};
