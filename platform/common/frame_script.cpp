@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,6 +50,9 @@ struct ScriptState {
     bool captureLoaded = false;
     std::string captureDir;
     CaptureSelection selection;
+    bool frameTimesOpened = false;
+    std::FILE* frameTimes = nullptr;
+    std::chrono::steady_clock::time_point firstPresent;
 };
 
 ScriptState& State() {
@@ -173,7 +177,26 @@ CaptureSelection ParseCaptureSelection(const std::string& rawText) {
     return selection;
 }
 
-void CountPresentedFrame() { ++State().presentedFrames; }
+void CountPresentedFrame() {
+    ScriptState& state = State();
+    ++state.presentedFrames;
+    if (!state.frameTimesOpened) {
+        state.frameTimesOpened = true;
+        state.firstPresent = std::chrono::steady_clock::now();
+        const std::string path = SettingValue("KESTRALUNE_FRAME_TIMES");
+        if (!path.empty()) {
+            state.frameTimes = std::fopen(path.c_str(), "w");
+            if (!state.frameTimes)
+                std::fprintf(stderr, "KESTRALUNE_FRAME_TIMES: cannot write %s\n", path.c_str());
+        }
+    }
+    if (state.frameTimes) {
+        const std::chrono::duration<double> since =
+            std::chrono::steady_clock::now() - state.firstPresent;
+        std::fprintf(state.frameTimes, "%d %.6f\n", state.presentedFrames, since.count());
+        std::fflush(state.frameTimes);
+    }
+}
 
 int PresentedFrameCount() { return State().presentedFrames; }
 

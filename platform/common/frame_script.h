@@ -11,6 +11,8 @@
 //                              PRIOR, NEXT, F1-F12. "press" is down at the frame
 //                              and up one frame later. "@path" reads the script
 //                              from a file.
+//   KESTRALUNE_FRAME_TIMES     file that receives one line per presented frame:
+//                              "<frame> <seconds since the first present>"
 //
 // The device counts presented frames; the message queue asks for the key
 // events that are due before the next frame.
@@ -43,7 +45,8 @@ struct CaptureSelection {
 };
 CaptureSelection ParseCaptureSelection(const std::string& text);
 
-// Called by the device after each Present of a window's back buffer.
+// Called by the device after each Present of a window's back buffer; also
+// appends the frame's time to KESTRALUNE_FRAME_TIMES when that is set.
 void CountPresentedFrame();
 int PresentedFrameCount();
 
