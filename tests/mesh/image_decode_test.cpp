@@ -218,6 +218,7 @@ TEST(BrokenImages, FailCleanly) {
     shortRgb.append(15, '\0');
     EXPECT_EQ(Decode(shortRgb, image), DecodeStatus::Corrupt);
 
+    EXPECT_EQ(Decode(kl::test::MakeBmp24(0, 3, {}), image), DecodeStatus::Corrupt);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(1u << 20, 4, "DXT1"), image), DecodeStatus::TooLarge);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(0, 4, "DXT1"), image), DecodeStatus::Corrupt);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4, 4, "ATI2"), image), DecodeStatus::UnknownFormat);

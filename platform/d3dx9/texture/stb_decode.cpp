@@ -45,6 +45,10 @@ DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out) {
     if (!StoredPixelsFit(data, size)) return DecodeStatus::Corrupt;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
     if (rgba == nullptr) return DecodeStatus::Corrupt;
+    if (width <= 0 || height <= 0) {  // stb accepts a BMP that declares no pixels
+        stbi_image_free(rgba);
+        return DecodeStatus::Corrupt;
+    }
     out.width = static_cast<uint32_t>(width);
     out.height = static_cast<uint32_t>(height);
     out.bgra.assign(rgba, rgba + size_t{out.width} * out.height * 4);
