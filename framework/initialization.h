@@ -11,6 +11,9 @@ HRESULT InitFramework(bool parseCommandLine, bool handleDefaultKeys, bool showEr
 
 // Reads the process command line into the override fields of the state.
 void ReadCommandLineOptions();
+// Applies one command-line argument (as split from the command line, the
+// program name excluded). Arguments that are not options are ignored.
+void ReadCommandLineArgument(const WCHAR* argument);
 
 // Option scanning helpers. `cursor` points inside the current argument and is
 // advanced by both. MatchOption succeeds when the name (any case) comes next

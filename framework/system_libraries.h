@@ -13,3 +13,8 @@ HRESULT StopControllerRumble();
 BOOL GetMonitorInfoShim(HMONITOR monitor, LPMONITORINFO info);
 HMONITOR MonitorFromWindowShim(HWND window, DWORD flags);
 bool RelaunchMediaShell();
+
+// What the two monitor shims answer when the system function is missing:
+// one primary monitor, PRIMARY_MONITOR_SENTINEL, covering the screen.
+HMONITOR PrimaryMonitorFallback(DWORD flags);
+BOOL PrimaryMonitorInfoFallback(HMONITOR monitor, LPMONITORINFO info);
