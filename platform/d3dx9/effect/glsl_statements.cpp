@@ -91,8 +91,10 @@ std::string ShaderWriter::WriteFunctionBody(const Function& fn) {
             (i ? ", " : "") + std::string(qualifier) + DeclareVariable(p.type, glslName, p.where);
     }
     header += ")\n";
-    std::string body;
-    WriteStatement(*fn.body, body, 0);
+    // The body's outer block shares the parameters' scope, as in C.
+    std::string body = "{\n";
+    for (const auto& statement : fn.body->body) WriteStatement(*statement, body, 1);
+    body += "}\n";
     PopScope();
     scopes_.swap(savedScopes);
     currentFunction_ = savedFunction;

@@ -1,0 +1,134 @@
+#include "effect_gl_program.h"
+
+#include <GL/glcorearb.h>
+
+#include <vector>
+
+namespace kl::d3dx9 {
+namespace {
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+GLuint CompileStage(GLenum kind, const std::string& source, std::string& log) {
+    const GLuint shader = glCreateShader(kind);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok) return shader;
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
+    glGetShaderInfoLog(shader, length, nullptr, info.data());
+    log +=
+        (kind == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") + OneLine(info.data());
+    glDeleteShader(shader);
+    return 0;
+}
+
+}  // namespace
+
+unsigned LinkGlslProgram(const std::string& vertex, const std::string& fragment, std::string& log) {
+    const GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, log);
+    const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragment, log);
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        if (fs) glDeleteShader(fs);
+        return 0;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDetachShader(program, vs);
+    glDetachShader(program, fs);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok) return program;
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
+    glGetProgramInfoLog(program, length, nullptr, info.data());
+    log += "link: " + OneLine(info.data());
+    glDeleteProgram(program);
+    return 0;
+}
+
+void DeleteGlslProgram(unsigned program) {
+    if (program) glDeleteProgram(program);
+}
+
+int UniformLocation(unsigned program, const std::string& name) {
+    return glGetUniformLocation(program, name.c_str());
+}
+
+void UploadUniform(unsigned program, int location, const hlsl::Type& type, int elements,
+                   const float* floats) {
+    using hlsl::BaseType;
+    if (type.matrix) {
+        // GLSL matRxC: R columns of C rows; the GL entry point names columns first.
+        const int r = type.rows;
+        const int c = type.cols;
+        if (r == 2 && c == 2)
+            glProgramUniformMatrix2fv(program, location, elements, GL_FALSE, floats);
+        if (r == 3 && c == 3)
+            glProgramUniformMatrix3fv(program, location, elements, GL_FALSE, floats);
+        if (r == 4 && c == 4)
+            glProgramUniformMatrix4fv(program, location, elements, GL_FALSE, floats);
+        if (r == 2 && c == 3)
+            glProgramUniformMatrix2x3fv(program, location, elements, GL_FALSE, floats);
+        if (r == 2 && c == 4)
+            glProgramUniformMatrix2x4fv(program, location, elements, GL_FALSE, floats);
+        if (r == 3 && c == 2)
+            glProgramUniformMatrix3x2fv(program, location, elements, GL_FALSE, floats);
+        if (r == 3 && c == 4)
+            glProgramUniformMatrix3x4fv(program, location, elements, GL_FALSE, floats);
+        if (r == 4 && c == 2)
+            glProgramUniformMatrix4x2fv(program, location, elements, GL_FALSE, floats);
+        if (r == 4 && c == 3)
+            glProgramUniformMatrix4x3fv(program, location, elements, GL_FALSE, floats);
+        return;
+    }
+    const int n = type.cols;
+    const size_t count = static_cast<size_t>(n) * static_cast<size_t>(elements);
+    if (type.base == BaseType::Float) {
+        if (n == 1) glProgramUniform1fv(program, location, elements, floats);
+        if (n == 2) glProgramUniform2fv(program, location, elements, floats);
+        if (n == 3) glProgramUniform3fv(program, location, elements, floats);
+        if (n == 4) glProgramUniform4fv(program, location, elements, floats);
+        return;
+    }
+    if (type.base == BaseType::Uint) {
+        std::vector<GLuint> u(count);
+        for (size_t i = 0; i < count; ++i)
+            u[i] = floats[i] <= 0 ? 0u : static_cast<GLuint>(floats[i]);
+        if (n == 1) glProgramUniform1uiv(program, location, elements, u.data());
+        if (n == 2) glProgramUniform2uiv(program, location, elements, u.data());
+        if (n == 3) glProgramUniform3uiv(program, location, elements, u.data());
+        if (n == 4) glProgramUniform4uiv(program, location, elements, u.data());
+        return;
+    }
+    // int and bool uniforms both take integers.
+    std::vector<GLint> v(count);
+    for (size_t i = 0; i < count; ++i)
+        v[i] = type.base == BaseType::Bool ? (floats[i] != 0.0f ? 1 : 0)
+                                           : static_cast<GLint>(floats[i]);
+    if (n == 1) glProgramUniform1iv(program, location, elements, v.data());
+    if (n == 2) glProgramUniform2iv(program, location, elements, v.data());
+    if (n == 3) glProgramUniform3iv(program, location, elements, v.data());
+    if (n == 4) glProgramUniform4iv(program, location, elements, v.data());
+}
+
+void UploadSamplerStage(unsigned program, int location, int stage) {
+    glProgramUniform1i(program, location, stage);
+}
+
+}  // namespace kl::d3dx9

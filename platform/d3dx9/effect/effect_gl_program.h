@@ -1,0 +1,25 @@
+// Compiling and linking a generated pass into a GL program on the current
+// context, and the uniform uploads (program-addressed, so the device's bound
+// program and state are not disturbed).
+#pragma once
+
+#include "hlsl_types.h"
+
+#include <string>
+#include <vector>
+
+namespace kl::d3dx9 {
+
+// 0 on failure, with the GL info logs (one line) in `log`.
+unsigned LinkGlslProgram(const std::string& vertex, const std::string& fragment, std::string& log);
+void DeleteGlslProgram(unsigned program);
+int UniformLocation(unsigned program, const std::string& name);
+
+// Uploads `elements` elements of an effect value of HLSL type `type` (element
+// type, no array). Floats are laid out row by row; matrices go up untransposed,
+// which puts HLSL row i in GLSL column i (see glsl_generator.h).
+void UploadUniform(unsigned program, int location, const hlsl::Type& type, int elements,
+                   const float* floats);
+void UploadSamplerStage(unsigned program, int location, int stage);
+
+}  // namespace kl::d3dx9

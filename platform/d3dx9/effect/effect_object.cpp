@@ -1,0 +1,491 @@
+#include "effect_object.h"
+
+#include "effect_gl_program.h"
+#include "effect_state_tables.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kl::d3dx9 {
+namespace {
+
+bool IsTextureParameter(const hlsl::Type& t) {
+    return t.base == hlsl::BaseType::Texture;
+}
+
+bool IsNumericParameter(const hlsl::Type& t) {
+    return t.Element().IsNumeric();
+}
+
+size_t ComponentCount(const hlsl::Type& t) {
+    return static_cast<size_t>(t.Components()) * static_cast<size_t>(std::max(1, t.arraySize));
+}
+
+}  // namespace
+
+Effect::Effect(IDirect3DDevice9* device) : device_(device) {
+    device_->AddRef();
+}
+
+Effect::~Effect() {
+    kl::d3d9::MakeDeviceContextCurrent(device_);
+    // The device must not keep drawing with a program that is about to go.
+    if (programBound_) kl::d3d9::BindProgram(device_, nullptr);
+    for (Technique& t : techniques_)
+        for (Pass& p : t.passes) DeleteGlslProgram(p.binding.glProgram);
+    for (Parameter& p : parameters_)
+        if (p.texture) p.texture->Release();
+    for (auto& saved : savedTextures_)
+        if (saved.second) saved.second->Release();
+    device_->Release();
+}
+
+Effect* Effect::Create(IDirect3DDevice9* device, const std::string& path,
+                       hlsl::CompiledEffect compiled, std::string& error) {
+    Effect* effect = new Effect(device);
+    for (hlsl::EffectParameter& desc : compiled.parameters) {
+        Parameter p;
+        p.values = desc.initialValue;
+        p.desc = std::move(desc);
+        effect->parameters_.push_back(std::move(p));
+    }
+    kl::d3d9::MakeDeviceContextCurrent(device);
+    for (const hlsl::CompiledTechnique& source : compiled.techniques) {
+        Technique t;
+        t.name = source.name;
+        for (const hlsl::CompiledPass& sourcePass : source.passes) {
+            Pass pass;
+            pass.name = sourcePass.name;
+            const bool ok = effect->BuildPass(sourcePass, pass, error);
+            t.passes.push_back(std::move(pass));
+            if (!ok) {
+                error = path + ": technique '" + source.name + "', pass '" + sourcePass.name +
+                        "': " + error;
+                effect->techniques_.push_back(std::move(t));
+                effect->Release();
+                return nullptr;
+            }
+        }
+        effect->techniques_.push_back(std::move(t));
+    }
+    // As in D3DX, the first technique is current until SetTechnique.
+    if (!effect->techniques_.empty()) effect->current_ = &effect->techniques_.front();
+    return effect;
+}
+
+bool Effect::BuildPass(const hlsl::CompiledPass& source, Pass& pass, std::string& error) {
+    for (const hlsl::StateAssignment& s : source.states) {
+        D3DRENDERSTATETYPE state;
+        DWORD value = 0;
+        if (!ResolveRenderState(s, state, value, error)) return false;
+        pass.states.emplace_back(state, value);
+    }
+    pass.hasProgram = source.hasShaders;
+    if (!pass.hasProgram) return true;
+    const hlsl::GeneratedPass& program = source.program;
+    pass.binding.glProgram = LinkGlslProgram(program.vertexSource, program.fragmentSource, error);
+    if (!pass.binding.glProgram) return false;
+    for (const hlsl::GeneratedInput& in : program.inputs)
+        pass.binding.inputs.push_back(kl::d3d9::VertexInputBinding{
+            static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), in.location});
+    for (const hlsl::GeneratedUniform& u : program.uniforms) {
+        const int location = UniformLocation(pass.binding.glProgram, u.glslName);
+        if (location < 0) continue;  // optimised away by the GL compiler
+        for (size_t i = 0; i < parameters_.size(); ++i)
+            if (parameters_[i].desc.name == u.name)
+                pass.uniforms.push_back(UniformSlot{i, location, 0});
+    }
+    for (const hlsl::GeneratedSampler& s : program.samplers) {
+        SamplerSlot slot{s.stage, -1, {}};
+        const int location = UniformLocation(pass.binding.glProgram, s.glslName);
+        if (location >= 0) UploadSamplerStage(pass.binding.glProgram, location, s.stage);
+        for (size_t i = 0; i < parameters_.size(); ++i) {
+            const hlsl::EffectParameter& d = parameters_[i].desc;
+            if (d.name != s.name) continue;
+            for (size_t k = 0; k < parameters_.size(); ++k)
+                if (!d.samplerTexture.empty() && parameters_[k].desc.name == d.samplerTexture)
+                    slot.textureParameter = static_cast<long>(k);
+            for (const hlsl::StateAssignment& st : d.samplerStates) {
+                if (strcasecmp(st.name.c_str(), "Texture") == 0) continue;
+                D3DSAMPLERSTATETYPE type;
+                DWORD value = 0;
+                if (!ResolveSamplerState(st, type, value, error)) return false;
+                slot.states.emplace_back(type, value);
+            }
+        }
+        pass.samplers.push_back(std::move(slot));
+    }
+    return true;
+}
+
+// ---- IUnknown ----
+
+HRESULT Effect::QueryInterface(REFIID, void** ppvObject) {
+    if (!ppvObject) return E_POINTER;
+    *ppvObject = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG Effect::AddRef() {
+    return ++references_;
+}
+
+ULONG Effect::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+// ---- handles ----
+
+// A handle is either one this effect returned (the element's stored name) or
+// a name string, as with D3DX.
+Effect::Parameter* Effect::FindParameter(D3DXHANDLE handle) {
+    if (!handle) return nullptr;
+    for (Parameter& p : parameters_)
+        if (handle == p.desc.name.c_str()) return &p;
+    for (Parameter& p : parameters_)
+        if (p.desc.name == handle) return &p;
+    return nullptr;
+}
+
+Effect::Technique* Effect::FindTechnique(D3DXHANDLE handle) {
+    if (!handle) return nullptr;
+    for (Technique& t : techniques_)
+        if (handle == t.name.c_str()) return &t;
+    for (Technique& t : techniques_)
+        if (t.name == handle) return &t;
+    return nullptr;
+}
+
+Effect::Parameter* Effect::NumericParameter(D3DXHANDLE handle) {
+    Parameter* p = FindParameter(handle);
+    return p && IsNumericParameter(p->desc.type) ? p : nullptr;
+}
+
+D3DXHANDLE Effect::GetParameter(D3DXHANDLE hParameter, UINT Index) {
+    if (hParameter || Index >= parameters_.size()) return nullptr;
+    return parameters_[Index].desc.name.c_str();
+}
+
+D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) {
+    if (hParameter || !pName) return nullptr;  // struct members are not exposed
+    Parameter* p = FindParameter(pName);
+    return p ? p->desc.name.c_str() : nullptr;
+}
+
+D3DXHANDLE Effect::GetTechnique(UINT Index) {
+    return Index < techniques_.size() ? techniques_[Index].name.c_str() : nullptr;
+}
+
+D3DXHANDLE Effect::GetTechniqueByName(LPCSTR pName) {
+    Technique* t = FindTechnique(pName);
+    return t ? t->name.c_str() : nullptr;
+}
+
+// ---- values ----
+
+HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
+    Parameter* p = FindParameter(hParameter);
+    if (!p || !pData) return D3DERR_INVALIDCALL;
+    if (IsTextureParameter(p->desc.type)) {
+        if (Bytes < sizeof(IDirect3DBaseTexture9*)) return D3DERR_INVALIDCALL;
+        IDirect3DBaseTexture9* texture = nullptr;
+        std::memcpy(&texture, pData, sizeof texture);
+        return SetTexture(hParameter, texture);
+    }
+    if (!IsNumericParameter(p->desc.type)) return D3DERR_INVALIDCALL;
+    const size_t count = std::min(p->values.size(), static_cast<size_t>(Bytes) / 4);
+    const hlsl::BaseType base = p->desc.type.base;
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char* src = static_cast<const unsigned char*>(pData) + i * 4;
+        if (base == hlsl::BaseType::Float) {
+            std::memcpy(&p->values[i], src, 4);
+        } else {
+            int32_t n = 0;
+            std::memcpy(&n, src, 4);
+            p->values[i] =
+                base == hlsl::BaseType::Bool ? (n != 0 ? 1.0f : 0.0f) : static_cast<float>(n);
+        }
+    }
+    Changed(*p);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
+    Parameter* p = FindParameter(hParameter);
+    if (!p || !pData) return D3DERR_INVALIDCALL;
+    if (IsTextureParameter(p->desc.type)) {
+        if (Bytes < sizeof(IDirect3DBaseTexture9*)) return D3DERR_INVALIDCALL;
+        if (p->texture) p->texture->AddRef();
+        std::memcpy(pData, &p->texture, sizeof p->texture);
+        return D3D_OK;
+    }
+    if (!IsNumericParameter(p->desc.type) || Bytes < p->values.size() * 4)
+        return D3DERR_INVALIDCALL;
+    for (size_t i = 0; i < p->values.size(); ++i) {
+        unsigned char* dst = static_cast<unsigned char*>(pData) + i * 4;
+        if (p->desc.type.base == hlsl::BaseType::Float) {
+            std::memcpy(dst, &p->values[i], 4);
+        } else {
+            const int32_t n = static_cast<int32_t>(p->values[i]);
+            std::memcpy(dst, &n, 4);
+        }
+    }
+    return D3D_OK;
+}
+
+HRESULT Effect::SetBool(D3DXHANDLE hParameter, BOOL b) {
+    return SetFloat(hParameter, b ? 1.0f : 0.0f);
+}
+
+HRESULT Effect::GetBool(D3DXHANDLE hParameter, BOOL* pb) {
+    FLOAT f = 0;
+    const HRESULT hr = GetFloat(hParameter, &f);
+    if (SUCCEEDED(hr)) *pb = f != 0.0f;
+    return hr;
+}
+
+HRESULT Effect::SetInt(D3DXHANDLE hParameter, INT n) {
+    return SetFloat(hParameter, static_cast<float>(n));
+}
+
+HRESULT Effect::GetInt(D3DXHANDLE hParameter, INT* pn) {
+    FLOAT f = 0;
+    const HRESULT hr = GetFloat(hParameter, &f);
+    if (SUCCEEDED(hr)) *pn = static_cast<INT>(f);
+    return hr;
+}
+
+HRESULT Effect::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
+    Parameter* p = NumericParameter(hParameter);
+    if (!p || p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    p->values[0] = p->desc.type.base == hlsl::BaseType::Bool ? (f != 0.0f ? 1.0f : 0.0f) : f;
+    Changed(*p);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
+    Parameter* p = NumericParameter(hParameter);
+    if (!p || !pf || p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    *pf = p->values[0];
+    return D3D_OK;
+}
+
+HRESULT Effect::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
+    Parameter* p = NumericParameter(hParameter);
+    if (!p || !pVector || p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    const float v[4] = {pVector->x, pVector->y, pVector->z, pVector->w};
+    const size_t n = std::min<size_t>(4, static_cast<size_t>(p->desc.type.cols));
+    for (size_t i = 0; i < n; ++i) p->values[i] = v[i];
+    Changed(*p);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
+    Parameter* p = NumericParameter(hParameter);
+    if (!p || !pVector || p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    float v[4] = {0, 0, 0, 0};
+    const size_t n = std::min<size_t>(4, static_cast<size_t>(p->desc.type.cols));
+    for (size_t i = 0; i < n; ++i) v[i] = p->values[i];
+    *pVector = D3DXVECTOR4(v[0], v[1], v[2], v[3]);
+    return D3D_OK;
+}
+
+HRESULT Effect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+    Parameter* p = NumericParameter(hParameter);
+    if (!p || !pMatrix || !p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    const int rows = p->desc.type.rows;
+    const int cols = p->desc.type.cols;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            p->values[static_cast<size_t>(r * cols + c)] = pMatrix->m[r][c];
+    Changed(*p);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
+    Parameter* p = NumericParameter(hParameter);
+    if (!p || !pMatrix || !p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    const int rows = p->desc.type.rows;
+    const int cols = p->desc.type.cols;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            pMatrix->m[r][c] =
+                r < rows && c < cols ? p->values[static_cast<size_t>(r * cols + c)] : 0.0f;
+    return D3D_OK;
+}
+
+HRESULT Effect::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
+    Parameter* p = FindParameter(hParameter);
+    if (!p || !IsTextureParameter(p->desc.type)) return D3DERR_INVALIDCALL;
+    if (pTexture) pTexture->AddRef();
+    if (p->texture) p->texture->Release();
+    p->texture = pTexture;
+    Changed(*p);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9* ppTexture) {
+    Parameter* p = FindParameter(hParameter);
+    if (!ppTexture) return D3DERR_INVALIDCALL;
+    *ppTexture = nullptr;
+    if (!p || !IsTextureParameter(p->desc.type)) return D3DERR_INVALIDCALL;
+    if (p->texture) p->texture->AddRef();
+    *ppTexture = p->texture;
+    return D3D_OK;
+}
+
+// ---- techniques and passes ----
+
+HRESULT Effect::SetTechnique(D3DXHANDLE hTechnique) {
+    Technique* t = FindTechnique(hTechnique);
+    if (!t || begun_) return D3DERR_INVALIDCALL;
+    current_ = t;
+    return D3D_OK;
+}
+
+D3DXHANDLE Effect::GetCurrentTechnique() {
+    return current_ ? current_->name.c_str() : nullptr;
+}
+
+void Effect::SaveStates(const Technique& technique, DWORD flags) {
+    savedRenderStates_.clear();
+    savedSamplerStates_.clear();
+    for (auto& saved : savedTextures_)
+        if (saved.second) saved.second->Release();
+    savedTextures_.clear();
+    restoreProgram_ = false;
+    if (flags & D3DXFX_DONOTSAVESTATE) return;
+    restoreProgram_ = !(flags & D3DXFX_DONOTSAVESHADERSTATE);
+    for (const Pass& pass : technique.passes) {
+        for (const auto& [state, value] : pass.states) {
+            const bool known = std::any_of(savedRenderStates_.begin(), savedRenderStates_.end(),
+                                           [&](const auto& s) { return s.first == state; });
+            DWORD current = 0;
+            if (!known && SUCCEEDED(device_->GetRenderState(state, &current)))
+                savedRenderStates_.emplace_back(state, current);
+        }
+        if (flags & D3DXFX_DONOTSAVESAMPLERSTATE) continue;
+        for (const SamplerSlot& slot : pass.samplers) {
+            const DWORD stage = static_cast<DWORD>(slot.stage);
+            const bool known = std::any_of(savedTextures_.begin(), savedTextures_.end(),
+                                           [&](const auto& s) { return s.first == stage; });
+            if (!known && slot.textureParameter >= 0) {
+                IDirect3DBaseTexture9* texture = nullptr;
+                if (SUCCEEDED(device_->GetTexture(stage, &texture)))
+                    savedTextures_.emplace_back(stage, texture);
+            }
+            for (const auto& [type, value] : slot.states) {
+                DWORD current = 0;
+                if (SUCCEEDED(device_->GetSamplerState(stage, type, &current)))
+                    savedSamplerStates_.push_back(SavedSamplerState{stage, type, current});
+            }
+        }
+    }
+}
+
+void Effect::RestoreStates() {
+    for (const auto& [state, value] : savedRenderStates_) device_->SetRenderState(state, value);
+    // Reverse order: a stage saved twice gets its first (original) value last.
+    for (auto it = savedSamplerStates_.rbegin(); it != savedSamplerStates_.rend(); ++it)
+        device_->SetSamplerState(it->stage, it->type, it->value);
+    for (auto& [stage, texture] : savedTextures_) {
+        device_->SetTexture(stage, texture);
+        if (texture) texture->Release();
+    }
+    savedTextures_.clear();
+    savedRenderStates_.clear();
+    savedSamplerStates_.clear();
+    if (restoreProgram_ && programBound_) {
+        kl::d3d9::BindProgram(device_, nullptr);
+        programBound_ = false;
+    }
+}
+
+HRESULT Effect::Begin(UINT* pPasses, DWORD Flags) {
+    if (!current_ || begun_) return D3DERR_INVALIDCALL;
+    SaveStates(*current_, Flags);
+    begun_ = true;
+    activePass_ = -1;
+    if (pPasses) *pPasses = static_cast<UINT>(current_->passes.size());
+    return D3D_OK;
+}
+
+void Effect::ApplySamplers(const Pass& pass) {
+    for (const SamplerSlot& slot : pass.samplers) {
+        const DWORD stage = static_cast<DWORD>(slot.stage);
+        if (slot.textureParameter >= 0)
+            device_->SetTexture(stage,
+                                parameters_[static_cast<size_t>(slot.textureParameter)].texture);
+        for (const auto& [type, value] : slot.states) device_->SetSamplerState(stage, type, value);
+    }
+}
+
+void Effect::UploadUniforms(Pass& pass) {
+    for (UniformSlot& slot : pass.uniforms) {
+        Parameter& p = parameters_[slot.parameter];
+        if (slot.uploaded == p.version) continue;
+        UploadUniform(pass.binding.glProgram, slot.location, p.desc.type.Element(),
+                      std::max(1, p.desc.type.arraySize), p.values.data());
+        slot.uploaded = p.version;
+    }
+}
+
+HRESULT Effect::BeginPass(UINT Pass) {
+    if (!begun_ || activePass_ >= 0 || Pass >= current_->passes.size()) return D3DERR_INVALIDCALL;
+    auto& pass = current_->passes[Pass];
+    for (const auto& [state, value] : pass.states) device_->SetRenderState(state, value);
+    ApplySamplers(pass);
+    if (pass.hasProgram) {
+        kl::d3d9::MakeDeviceContextCurrent(device_);
+        UploadUniforms(pass);
+        kl::d3d9::BindProgram(device_, &pass.binding);
+        programBound_ = true;
+    }
+    activePass_ = static_cast<long>(Pass);
+    return D3D_OK;
+}
+
+HRESULT Effect::CommitChanges() {
+    if (!begun_ || activePass_ < 0) return D3DERR_INVALIDCALL;
+    auto& pass = current_->passes[static_cast<size_t>(activePass_)];
+    ApplySamplers(pass);
+    if (pass.hasProgram) {
+        kl::d3d9::MakeDeviceContextCurrent(device_);
+        UploadUniforms(pass);
+    }
+    return D3D_OK;
+}
+
+HRESULT Effect::EndPass() {
+    if (!begun_ || activePass_ < 0) return D3DERR_INVALIDCALL;
+    activePass_ = -1;
+    return D3D_OK;
+}
+
+HRESULT Effect::End() {
+    if (!begun_) return D3DERR_INVALIDCALL;
+    RestoreStates();
+    begun_ = false;
+    activePass_ = -1;
+    return D3D_OK;
+}
+
+HRESULT Effect::GetDevice(LPDIRECT3DDEVICE9* ppDevice) {
+    if (!ppDevice) return D3DERR_INVALIDCALL;
+    device_->AddRef();
+    *ppDevice = device_;
+    return D3D_OK;
+}
+
+// GL programs and uploaded constants survive device loss on this platform;
+// there are no default-pool resources to give back or re-create.
+HRESULT Effect::OnLostDevice() {
+    return D3D_OK;
+}
+HRESULT Effect::OnResetDevice() {
+    return D3D_OK;
+}
+
+}  // namespace kl::d3dx9

@@ -1,0 +1,126 @@
+// ID3DXEffect over a compiled effect: parameter storage, technique selection,
+// and the Begin / BeginPass / CommitChanges / EndPass / End protocol applied
+// through the device's public API and the device bridge.
+#pragma once
+
+#include "d3d9/device_bridge.h"
+#include "effect_compiler.h"
+
+#include <d3dx9.h>
+
+#include <atomic>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kl::d3dx9 {
+
+class Effect final : public ID3DXEffect {
+public:
+    // Links every pass on the device's context. Returns nullptr with a
+    // one-line message in `error` when a state or a program is rejected.
+    static Effect* Create(IDirect3DDevice9* device, const std::string& path,
+                          hlsl::CompiledEffect compiled, std::string& error);
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // ID3DXBaseEffect
+    D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE hParameter, UINT Index) override;
+    D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) override;
+    D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT Index) override;
+    D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR pName) override;
+    HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) override;
+    HRESULT STDMETHODCALLTYPE GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) override;
+    HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE hParameter, BOOL b) override;
+    HRESULT STDMETHODCALLTYPE GetBool(D3DXHANDLE hParameter, BOOL* pb) override;
+    HRESULT STDMETHODCALLTYPE SetInt(D3DXHANDLE hParameter, INT n) override;
+    HRESULT STDMETHODCALLTYPE GetInt(D3DXHANDLE hParameter, INT* pn) override;
+    HRESULT STDMETHODCALLTYPE SetFloat(D3DXHANDLE hParameter, FLOAT f) override;
+    HRESULT STDMETHODCALLTYPE GetFloat(D3DXHANDLE hParameter, FLOAT* pf) override;
+    HRESULT STDMETHODCALLTYPE SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) override;
+    HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) override;
+    HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
+    HRESULT STDMETHODCALLTYPE GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) override;
+    HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE hParameter,
+                                         LPDIRECT3DBASETEXTURE9 pTexture) override;
+    HRESULT STDMETHODCALLTYPE GetTexture(D3DXHANDLE hParameter,
+                                         LPDIRECT3DBASETEXTURE9* ppTexture) override;
+
+    // ID3DXEffect
+    HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE hTechnique) override;
+    D3DXHANDLE STDMETHODCALLTYPE GetCurrentTechnique() override;
+    HRESULT STDMETHODCALLTYPE Begin(UINT* pPasses, DWORD Flags) override;
+    HRESULT STDMETHODCALLTYPE BeginPass(UINT Pass) override;
+    HRESULT STDMETHODCALLTYPE CommitChanges() override;
+    HRESULT STDMETHODCALLTYPE EndPass() override;
+    HRESULT STDMETHODCALLTYPE End() override;
+    HRESULT STDMETHODCALLTYPE GetDevice(LPDIRECT3DDEVICE9* ppDevice) override;
+    HRESULT STDMETHODCALLTYPE OnLostDevice() override;
+    HRESULT STDMETHODCALLTYPE OnResetDevice() override;
+
+private:
+    struct Parameter {
+        hlsl::EffectParameter desc;
+        std::vector<float> values;  // numeric parameters, row by row
+        IDirect3DBaseTexture9* texture = nullptr;
+        unsigned long long version = 1;
+    };
+    struct UniformSlot {
+        size_t parameter;
+        int location;
+        unsigned long long uploaded = 0;
+    };
+    struct SamplerSlot {
+        int stage;
+        long textureParameter;  // -1: the sampler_state names no texture
+        std::vector<std::pair<D3DSAMPLERSTATETYPE, DWORD>> states;
+    };
+    struct Pass {
+        std::string name;
+        std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> states;
+        bool hasProgram = false;
+        kl::d3d9::ProgramBinding binding;
+        std::vector<UniformSlot> uniforms;
+        std::vector<SamplerSlot> samplers;
+    };
+    struct Technique {
+        std::string name;
+        std::vector<Pass> passes;
+    };
+
+    explicit Effect(IDirect3DDevice9* device);
+    ~Effect();
+
+    bool BuildPass(const hlsl::CompiledPass& source, Pass& pass, std::string& error);
+    Parameter* FindParameter(D3DXHANDLE handle);
+    Technique* FindTechnique(D3DXHANDLE handle);
+    Parameter* NumericParameter(D3DXHANDLE handle);
+    void Changed(Parameter& p) { ++p.version; }
+    void ApplySamplers(const Pass& pass);
+    void UploadUniforms(Pass& pass);
+    void SaveStates(const Technique& technique, DWORD flags);
+    void RestoreStates();
+
+    std::atomic<ULONG> references_{1};
+    IDirect3DDevice9* device_;
+    std::vector<Parameter> parameters_;
+    std::vector<Technique> techniques_;
+    Technique* current_ = nullptr;
+    bool begun_ = false;
+    long activePass_ = -1;
+    bool programBound_ = false;
+    bool restoreProgram_ = false;
+    std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedRenderStates_;
+    std::vector<std::pair<DWORD, IDirect3DBaseTexture9*>> savedTextures_;
+    struct SavedSamplerState {
+        DWORD stage;
+        D3DSAMPLERSTATETYPE type;
+        DWORD value;
+    };
+    std::vector<SavedSamplerState> savedSamplerStates_;
+};
+
+}  // namespace kl::d3dx9

@@ -1,0 +1,91 @@
+// Syntax and type errors: one "file(line,col): message", never a crash, and
+// bounded work on hostile input.
+#include "translator_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace kl::test {
+namespace {
+
+const char kShell[] =
+    "struct O { float4 p : POSITION; };\n"
+    "O VS(float4 p : POSITION) { O o; o.p = p; return o; }\n";
+
+std::string ErrorOf(const std::string& source) {
+    Translation t = Translate(source);
+    EXPECT_FALSE(t.ok);
+    return t.error;
+}
+
+TEST(ParserErrors, SyntaxErrorsNameFileLineAndColumn) {
+    EXPECT_EQ(ErrorOf("float4 a\nfloat b;"), "test.fx(2,1): expected ';' but found 'float'");
+    EXPECT_EQ(ErrorOf("float4 f() { return 1 +; }"),
+              "test.fx(1,24): expected an expression but found ';'");
+    EXPECT_EQ(ErrorOf("technique T { pass P { VertexShader = compile vs_2_0; } }"),
+              "test.fx(1,53): expected an entry function but found ';'");
+    EXPECT_EQ(ErrorOf("sampler2D s = sampler_state { Texture = <t> };"),
+              "test.fx(1,45): expected ';' but found '}'");
+    EXPECT_EQ(ErrorOf("unknown_type x;"), "test.fx(1,1): unknown type 'unknown_type'");
+}
+
+TEST(ParserErrors, TypeErrorsNameTheirPosition) {
+    const std::string ps =
+        "float4 PS() : COLOR { float3 v = float3(1, 2, 3); float4 w = v; return w; }\n"
+        "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 "
+        "PS(); } }";
+    EXPECT_EQ(ErrorOf(kShell + ps), "test.fx(3,62): cannot convert from float3 to float4");
+    const std::string undeclared =
+        "float4 PS() : COLOR { return missing; }\n"
+        "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 "
+        "PS(); } }";
+    EXPECT_EQ(ErrorOf(kShell + undeclared), "test.fx(3,30): undeclared identifier 'missing'");
+    const std::string swizzle =
+        "float4 PS() : COLOR { float2 v = 0; return v.xyzz; }\n"
+        "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 "
+        "PS(); } }";
+    EXPECT_EQ(ErrorOf(kShell + swizzle), "test.fx(3,45): swizzle 'xyzz' out of range for float2");
+    const std::string entry =
+        "technique T { pass P { VertexShader = compile vs_2_0 Nope(); PixelShader = compile ps_2_0 "
+        "VS(); } }";
+    EXPECT_EQ(ErrorOf(kShell + entry), "test.fx(3,39): entry point 'Nope' not found");
+    const std::string recursion =
+        "float f(float x) { return f(x); }\n"
+        "float4 PS() : COLOR { return f(1); }\n"
+        "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 "
+        "PS(); } }";
+    EXPECT_EQ(ErrorOf(kShell + recursion), "test.fx(3,7): recursive call of 'f'");
+}
+
+TEST(ParserErrors, TruncatedInputFailsAtEveryCut) {
+    const std::string full = std::string(kShell) +
+                             "float4 PS(float2 t : TEXCOORD0) : COLOR { if (t.x > 0) { return 1; } "
+                             "return float4(t, 0, 1); }\n"
+                             "technique T { pass P { VertexShader = compile vs_2_0 VS(); "
+                             "PixelShader = compile ps_2_0 PS(); ZFunc = Less; } }";
+    ASSERT_TRUE(Translate(full).ok) << Translate(full).error;
+    for (size_t cut = 0; cut + 1 < full.size(); ++cut) {
+        Translation t = Translate(full.substr(0, cut));
+        EXPECT_FALSE(t.ok) << "cut at " << cut;
+        EXPECT_EQ(t.error.compare(0, 8, "test.fx("), 0) << t.error;
+    }
+}
+
+TEST(ParserErrors, DeepNestingIsRejectedNotOverflowed) {
+    const std::string parens = "float x = " + std::string(100000, '(') + "1;";
+    EXPECT_NE(ErrorOf(parens).find("nesting too deep"), std::string::npos);
+    std::string blocks = "float4 f() " + std::string(50000, '{');
+    EXPECT_NE(ErrorOf(blocks).find("nesting too deep"), std::string::npos);
+    const std::string unary = "float x = " + std::string(100000, '-') + "1;";
+    EXPECT_NE(ErrorOf(unary).find("nesting too deep"), std::string::npos);
+}
+
+TEST(ParserErrors, GarbageBytesFailCleanly) {
+    const std::string garbage("\x01\xff\xfe technique", 13);
+    EXPECT_EQ(ErrorOf(garbage), "test.fx(1,1): unexpected byte 1");
+    EXPECT_EQ(ErrorOf("/* never closed"), "test.fx(1,1): unterminated comment");
+    EXPECT_EQ(ErrorOf("string s = \"open"), "test.fx(1,12): unterminated string");
+    EXPECT_EQ(ErrorOf(""), "test.fx(1,1): effect has no technique");
+}
+
+}  // namespace
+}  // namespace kl::test

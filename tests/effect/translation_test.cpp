@@ -1,0 +1,244 @@
+// Each construct of the effect-file HLSL translates, links on Mesa, and
+// computes what HLSL computes (checked by running the pixel shader).
+#include "gl_test_context.h"
+#include "translator_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace kl::test {
+namespace {
+
+// A full-screen pass whose pixel shader body is `body` (returning float4).
+std::string PixelProbe(const std::string& globals, const std::string& body) {
+    return globals +
+           "\nstruct VOut { float4 pos : POSITION; float2 uv : TEXCOORD0; };\n"
+           "VOut VS(float4 p : POSITION) { VOut o; o.pos = p; o.uv = p.xy * float2(0.5, -0.5) + "
+           "0.5; "
+           "return o; }\n"
+           "float4 PS(VOut i) : COLOR0 {\n" +
+           body +
+           "\n}\n"
+           "technique T { pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile "
+           "ps_3_0 PS(); } }\n";
+}
+
+// Runs the probe on one pixel.
+Pixel RunProbe(const std::string& globals, const std::string& body,
+               const std::map<std::string, std::vector<float>>& values = {}) {
+    Translation t = Translate(PixelProbe(globals, body));
+    EXPECT_TRUE(t.ok) << t.error;
+    if (!t.ok) return Pixel{};
+    std::vector<Pixel> pixels = RenderPass(t.effect, 1, 1, values);
+    EXPECT_EQ(pixels.size(), 1u) << LinkPass(t.effect.techniques[0].passes[0]);
+    return pixels.empty() ? Pixel{} : pixels[0];
+}
+
+#define EXPECT_PIXEL(p, r_, g_, b_, a_) \
+    do {                                \
+        EXPECT_NEAR((p).r, (r_), 1e-4); \
+        EXPECT_NEAR((p).g, (g_), 1e-4); \
+        EXPECT_NEAR((p).b, (b_), 1e-4); \
+        EXPECT_NEAR((p).a, (a_), 1e-4); \
+    } while (0)
+
+const char kEveryConstruct[] = R"(
+#define TWO 2
+#define SCALE(x) ((x) * TWO)
+uniform float4x4 matWVP : WORLDVIEWPROJECTION <string UIName = "wvp";>;
+float3x3 rot;
+float4 colours[3] = { {1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1} };
+const float gain = 1.5f;
+static const float half_ = 0.5h;
+static float3 counter;
+int mode = 1;
+bool enabled = true;
+texture diffuseMap;
+sampler2D diffuse = sampler_state { Texture = <diffuseMap>; MinFilter = Linear; MagFilter = LINEAR; MipFilter = None; AddressU = Clamp; AddressV = Wrap; };
+samplerCUBE env;
+struct Light { float3 dir; float4 colour; };
+struct VIn { float3 pos : POSITION0; float3 normal : NORMAL; float2 uv : TEXCOORD0; float3 tangent : TANGENT; float3 binormal : BINORMAL; float4 c : COLOR0; };
+struct VOut { float4 pos : POSITION; float2 uv : TEXCOORD0; float3 normal : TEXCOORD1; float4 c : COLOR0; float fog : FOG; };
+float shade(in Light l, float3 n, out float spec, inout float acc) {
+    float d = saturate(dot(n, -l.dir));
+    spec = pow(max(d, 0.001), 16);
+    acc += d;
+    return d;
+}
+float3 tonemap(float3 c) { return c / (1 + c); }
+float tonemap(float c) { return c / (1 + c); }
+VOut VS(VIn input, uniform bool flip) {
+    VOut o = (VOut)0;
+    float4 world = mul(float4(input.pos, 1), matWVP);
+    o.pos = flip ? -world : world;
+    o.uv = input.uv.yx;
+    float3x3 tbn = float3x3(input.tangent, input.binormal, input.normal);
+    o.normal = normalize(mul(tbn, mul(input.normal, rot)));
+    o.c = input.c * colours[mode % 3];
+    o.fog = length(world.xyz);
+    return o;
+}
+float4 PS(VOut i, float2 vpos : VPOS) : COLOR {
+    float4 base = tex2D(diffuse, i.uv) * i.c;
+    float4 lod = tex2Dlod(diffuse, float4(i.uv, 0, 1)) + tex2Dbias(diffuse, float4(i.uv, 0, 1)) + tex2Dproj(diffuse, float4(i.uv, 1, 1));
+    float3 r = texCUBE(env, reflect(-i.normal, float3(0, 0, 1))).rgb;
+    Light l; l.dir = float3(0, 0, -1); l.colour = 1;
+    float spec, acc = 0;
+    float d = shade(l, normalize(i.normal), spec, acc);
+    int k = 0;
+    [unroll] for (int j = 0, m = 2; j < 4; ++j) { k += j; if (k > 4) break; else continue; }
+    while (k > 0) { k--; }
+    do { k++; } while (k < 3);
+    float3 c = lerp(base.rgb, r, 0.25) * d + spec + tonemap(acc);
+    c += half_.xxx * (enabled ? 1 : 0) + tonemap(c.r);
+    c *= gain;
+    c.rg = clamp(c.gr, 0, 1);
+    c = abs(c) + sign(c) * frac(c) + floor(c) + ceil(c) + fmod(c, 2) + exp(c) + exp2(c) + log(c + 1) + log2(c + 1);
+    c += sqrt(c) + rsqrt(c + 1) + sin(c) + cos(c) + tan(c) + atan2(c, 1) + step(0.5, c) + smoothstep(0, 1, c);
+    c += min(c, 1) + max(c, 0) + round(c) + cross(c, float3(0, 1, 0)) + distance(c, 0) + ddx(c) + ddy(c.x);
+    c += any(c) + all(c > 0) + determinant(float2x2(1, 2, 3, 4)) + transpose(matWVP)[0].xyz;
+    counter = c;
+    clip(base.a - 0.01);
+    if (vpos.x < 0) discard;
+    return float4(SCALE(counter), 1) + lod + i.fog + (float)(int)2.7;
+}
+technique Everything < string Purpose = "all"; > {
+    pass P0 < int order = 0; > {
+        VertexShader = compile vs_3_0 VS(true);
+        PixelShader = compile ps_3_0 PS();
+        ZEnable = true; ZWriteEnable = FALSE; ZFunc = LessEqual; CullMode = CCW;
+        AlphaBlendEnable = true; SrcBlend = SrcAlpha; DestBlend = InvSrcAlpha; BlendOp = Add;
+        AlphaTestEnable = false; AlphaRef = 0x80; AlphaFunc = Greater; FillMode = Solid;
+        ColorWriteEnable = Red | Green | Blue; StencilEnable = false;
+    }
+}
+technique9 StatesOnly { pass { CullMode = None; } }
+)";
+
+TEST(Translation, EveryConstructTranslatesAndLinks) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    Translation t = Translate(kEveryConstruct);
+    ASSERT_TRUE(t.ok) << t.error;
+    ASSERT_EQ(t.effect.techniques.size(), 2u);
+    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    EXPECT_EQ(LinkPass(pass), "");
+    EXPECT_EQ(pass.states.size(), 14u);
+    EXPECT_FALSE(t.effect.techniques[1].passes[0].hasShaders);
+    // Vertex inputs in first-use order with their declaration usages.
+    ASSERT_EQ(pass.program.inputs.size(), 6u);
+    EXPECT_EQ(pass.program.inputs[0].usage, hlsl::VertexUsage::Position);
+    EXPECT_EQ(pass.program.inputs[1].usage, hlsl::VertexUsage::Normal);
+    EXPECT_EQ(pass.program.inputs[2].usage, hlsl::VertexUsage::TexCoord);
+    EXPECT_EQ(pass.program.inputs[3].usage, hlsl::VertexUsage::Tangent);
+    EXPECT_EQ(pass.program.inputs[4].usage, hlsl::VertexUsage::Binormal);
+    EXPECT_EQ(pass.program.inputs[5].usage, hlsl::VertexUsage::Color);
+    // Two samplers, on stages in order of use; statics and consts are not parameters.
+    ASSERT_EQ(pass.program.samplers.size(), 2u);
+    EXPECT_EQ(pass.program.samplers[0].name, "diffuse");
+    EXPECT_EQ(pass.program.samplers[1].stage, 1);
+    for (const auto& p : t.effect.parameters) EXPECT_NE(p.name, "half_");
+    EXPECT_EQ(t.effect.parameters[2].initialValue,
+              (std::vector<float>{1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1}));
+}
+
+TEST(Translation, GlslReservedNamesAreRenamed) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const Pixel p =
+        RunProbe("float input = 0.25; float mix(float a) { return a * 2; }",
+                 "float output = mix(input); float texture = 1; float sample = 0.5;\n"
+                 "float3 fract = output.xxx; return float4(fract.x, texture, sample, output);",
+                 {});
+    EXPECT_PIXEL(p, 0.5f, 1.0f, 0.5f, 0.5f);
+}
+
+TEST(Translation, ArithmeticFollowsHlslRules) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    // fmod keeps the sign of x (GLSL mod would give 0.5); frac(-0.25) = 0.75;
+    // int division truncates; saturate clamps.
+    EXPECT_PIXEL(RunProbe("", "return float4(fmod(-3.5, 2), frac(-0.25), 7 / 2, saturate(1.5));"),
+                 -1.5f, 0.75f, 3.0f, 1.0f);
+    // Scalar swizzle, truncation on assignment, promotion of scalars.
+    EXPECT_PIXEL(RunProbe("",
+                          "float f = 0.5; float3 v = f.xxx; float2 t = float4(1, 2, 3, 4); "
+                          "return float4(v.yz + t, 1, 2) * 0.5;"),
+                 0.75f, 1.25f, 0.5f, 1.0f);
+    // Compound assignment, pre/post increment, casts, ternary on a vector.
+    EXPECT_PIXEL(RunProbe("",
+                          "int n = 3; int j = n++ + ++n; float x = 10; x /= 4; x -= 0.5; "
+                          "float2 s = (float2(1, -1) > 0) ? float2(7, 7) : float2(9, 9); "
+                          "return float4(j, x, s.x, s.y + (int)-1.7);"),
+                 8.0f, 2.0f, 7.0f, 8.0f);
+    // lerp is mix; step and smoothstep; dot and length.
+    EXPECT_PIXEL(RunProbe("",
+                          "return float4(lerp(2, 4, 0.25), step(0.5, 0.4), smoothstep(0, 2, 1), "
+                          "length(float3(2, 3, 6)) - dot(float2(1, 2), float2(3, 4)));"),
+                 2.5f, 0.0f, 0.5f, -4.0f);
+}
+
+TEST(Translation, ParameterAndLocalOfOneNameIsAnError) {
+    const Translation t = Translate(PixelProbe("", "int i = 3; return i;"));
+    EXPECT_FALSE(t.ok);
+    EXPECT_EQ(t.error, "test.fx(5,5): 'i' redefined");
+}
+
+TEST(Translation, LoopsAndFunctionsWithOutParameters) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string helpers =
+        "void split(float v, out float whole, out float part) { whole = floor(v); part = v - "
+        "whole; }\n"
+        "int sum(int n) { int s = 0; for (int i = 1; i <= n; i++) { if (i == 3) continue; s += i; "
+        "} return s; }";
+    EXPECT_PIXEL(RunProbe(helpers,
+                          "float w, p; split(2.75, w, p); int k = 0; "
+                          "while (true) { k += 2; if (k >= 6) break; } "
+                          "return float4(w, p, sum(5), k);"),
+                 2.0f, 0.75f, 12.0f, 6.0f);
+}
+
+TEST(Translation, ClipAndDiscardDropPixels) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    Translation t = Translate(PixelProbe("", "clip(float3(1, -0.5, 1)); return 1;"));
+    ASSERT_TRUE(t.ok) << t.error;
+    std::vector<Pixel> pixels = RenderPass(t.effect, 1, 1);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_PIXEL(pixels[0], -1.0f, -1.0f, -1.0f, -1.0f);  // the clear value survives
+    EXPECT_PIXEL(RunProbe("", "clip(0.0); return 1;"), 1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// Direct3D screen y grows downwards; the device keeps that orientation with
+// an upper-left clip origin, and ddy must report Direct3D's sign.
+TEST(Translation, DerivativesAndRowsFollowDirect3DOrientation) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    Translation t = Translate(PixelProbe("", "return float4(ddx(i.uv.x), ddy(i.uv.y), i.uv);"));
+    ASSERT_TRUE(t.ok) << t.error;
+    std::vector<Pixel> pixels = RenderPass(t.effect, 4, 4);
+    ASSERT_EQ(pixels.size(), 16u);
+    // uv is (0, 0) at the top-left corner and grows right and down by 1/4 per pixel.
+    EXPECT_NEAR(pixels[0].r, 0.25f, 1e-5);
+    EXPECT_NEAR(pixels[0].g, 0.25f, 1e-5);
+    EXPECT_NEAR(pixels[0].b, 0.125f, 1e-5);
+    EXPECT_NEAR(pixels[0].a, 0.125f, 1e-5);
+    EXPECT_NEAR(pixels[15].b, 0.875f, 1e-5);
+    EXPECT_NEAR(pixels[15].a, 0.875f, 1e-5);
+}
+
+TEST(Translation, TexturesFromSamplerStatesSample) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    Translation t = Translate(PixelProbe(
+        "texture t; sampler2D s = sampler_state { Texture = <t>; };", "return tex2D(s, i.uv);"));
+    ASSERT_TRUE(t.ok) << t.error;
+    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    ASSERT_EQ(pass.program.samplers.size(), 1u);
+    EXPECT_EQ(pass.program.samplers[0].stage, 0);
+    EXPECT_EQ(t.effect.parameters[1].samplerTexture, "t");
+    EXPECT_EQ(LinkPass(pass), "");
+}
+
+}  // namespace
+}  // namespace kl::test
