@@ -140,6 +140,27 @@ TEST(DdsFiles, Uncompressed16BitMasksScaleToEightBits) {
     EXPECT_PIXEL(image, 0, 0, 255, 0, 255, 255);
 }
 
+void SetU32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// Rows padded to four bytes, announced by the header's pitch; a 24-bit
+// format with a stray alpha mask beyond its bytes stays opaque.
+TEST(DdsFiles, PaddedRowsAndMasksBeyondThePixel) {
+    std::string dds = kl::test::MakeDdsHeader(3, 2, "", 24, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+    SetU32(dds, 8, 0x100F);  // the pitch field is valid
+    SetU32(dds, 20, 12);
+    dds += std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\0\0\0", 12);
+    dds += std::string("\x11\x12\x13\x14\x15\x16\x17\x18\x19\0\0\0", 12);
+    Image image;
+    ASSERT_EQ(Decode(dds, image), DecodeStatus::Ok);
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_PIXEL(image, 2, 0, 7, 8, 9, 255);
+    EXPECT_PIXEL(image, 0, 1, 0x11, 0x12, 0x13, 255);
+    dds.resize(dds.size() - 1);  // the last row's padding is part of the data
+    EXPECT_EQ(Decode(dds, image), DecodeStatus::Corrupt);
+}
+
 // One DXT1 block with red and blue endpoints and the indices 0, 1, 2, 3 in
 // the first row: red, blue, 2/3 red + 1/3 blue, 1/3 red + 2/3 blue.
 TEST(DdsFiles, Dxt1FourColourBlock) {

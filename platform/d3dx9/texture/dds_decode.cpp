@@ -14,8 +14,10 @@ constexpr size_t kDataOffset = kMagicBytes + kHeaderBytes;
 
 // Header field offsets, counted from the start of the file.
 constexpr size_t kHeaderSizeAt = 4;
+constexpr size_t kHeaderFlagsAt = 8;
 constexpr size_t kHeightAt = 12;
 constexpr size_t kWidthAt = 16;
+constexpr size_t kPitchAt = 20;
 constexpr size_t kPixelFormatFlagsAt = 80;
 constexpr size_t kFourCcAt = 84;
 constexpr size_t kBitCountAt = 88;
@@ -25,6 +27,7 @@ constexpr size_t kBlueMaskAt = 100;
 constexpr size_t kAlphaMaskAt = 104;
 constexpr size_t kCaps2At = 112;
 
+constexpr uint32_t kHeaderHasPitch = 0x8;
 constexpr uint32_t kPixelAlphaPixels = 0x1;
 constexpr uint32_t kPixelAlphaOnly = 0x2;
 constexpr uint32_t kPixelFourCc = 0x4;
@@ -61,33 +64,43 @@ struct Channel {
     }
 };
 
+// Rows are packed unless the header gives a larger pitch (some writers pad
+// rows to four bytes); masks are cut to the bits a pixel actually has.
 DecodeStatus DecodeMasked(const uint8_t* data, size_t size, Image& out) {
     const uint32_t flags = ReadU32(data, kPixelFormatFlagsAt);
     const uint32_t bits = ReadU32(data, kBitCountAt);
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return DecodeStatus::UnknownFormat;
     const size_t bytesPerPixel = bits / 8;
-    const size_t needed = size_t{out.width} * out.height * bytesPerPixel;
-    if (size - kDataOffset < needed) return DecodeStatus::Corrupt;
+    const size_t packedPitch = size_t{out.width} * bytesPerPixel;
+    const size_t headerPitch = ReadU32(data, kPitchAt);
+    const bool usePitch =
+        (ReadU32(data, kHeaderFlagsAt) & kHeaderHasPitch) != 0 && headerPitch > packedPitch;
+    const size_t pitch = usePitch ? headerPitch : packedPitch;
+    if ((size - kDataOffset) / out.height < pitch) return DecodeStatus::Corrupt;
 
+    const uint32_t pixelBits = bits == 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
     const bool luminance = (flags & kPixelLuminance) != 0;
-    const Channel red(ReadU32(data, kRedMaskAt));
-    const Channel green(luminance ? 0 : ReadU32(data, kGreenMaskAt));
-    const Channel blue(luminance ? 0 : ReadU32(data, kBlueMaskAt));
+    const Channel red(ReadU32(data, kRedMaskAt) & pixelBits);
+    const Channel green(luminance ? 0 : ReadU32(data, kGreenMaskAt) & pixelBits);
+    const Channel blue(luminance ? 0 : ReadU32(data, kBlueMaskAt) & pixelBits);
     const bool hasAlphaMask = (flags & (kPixelAlphaPixels | kPixelAlphaOnly)) != 0;
-    const Channel alpha(hasAlphaMask ? ReadU32(data, kAlphaMaskAt) : 0);
+    const Channel alpha(hasAlphaMask ? ReadU32(data, kAlphaMaskAt) & pixelBits : 0);
     const bool alphaOnly = (flags & kPixelAlphaOnly) != 0 && (flags & kPixelRgb) == 0 && !luminance;
+    const uint8_t colourAbsent = alphaOnly ? 0 : 255;
 
-    const uint8_t* src = data + kDataOffset;
     out.bgra.resize(size_t{out.width} * out.height * 4);
-    for (size_t i = 0; i < size_t{out.width} * out.height; ++i, src += bytesPerPixel) {
-        uint32_t pixel = 0;
-        std::memcpy(&pixel, src, bytesPerPixel);
-        uint8_t* dst = &out.bgra[i * 4];
-        const uint8_t r = red.Extract(pixel, alphaOnly ? 0 : 255);
-        dst[0] = luminance ? r : blue.Extract(pixel, alphaOnly ? 0 : 255);
-        dst[1] = luminance ? r : green.Extract(pixel, alphaOnly ? 0 : 255);
-        dst[2] = r;
-        dst[3] = alpha.Extract(pixel, 255);
+    for (uint32_t y = 0; y < out.height; ++y) {
+        const uint8_t* src = data + kDataOffset + y * pitch;
+        for (uint32_t x = 0; x < out.width; ++x, src += bytesPerPixel) {
+            uint32_t pixel = 0;
+            std::memcpy(&pixel, src, bytesPerPixel);
+            uint8_t* dst = out.Pixel(x, y);
+            const uint8_t r = red.Extract(pixel, colourAbsent);
+            dst[0] = luminance ? r : blue.Extract(pixel, colourAbsent);
+            dst[1] = luminance ? r : green.Extract(pixel, colourAbsent);
+            dst[2] = r;
+            dst[3] = alpha.Extract(pixel, 255);
+        }
     }
     out.hasAlpha = alpha.mask != 0;
     return DecodeStatus::Ok;
