@@ -118,6 +118,16 @@ TEST(XFileText, SplitsVerticesAtHardEdges) {
     EXPECT_FLOAT_EQ(g.vertices[3].normal[1], 1.0f);
 }
 
+TEST(XFileText, ObjectNamesMayBeDigitsOnlyOrHoldPunctuation) {
+    Geometry g;
+    ASSERT_EQ(Read("xof 0303txt 0032 Material 7 { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                   "Frame 1 { Mesh body-part.001 { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
+                   "MeshMaterialList { 1; 1; 0;; { 7 } } } }",
+                   g),
+              BuildStatus::Ok);
+    EXPECT_EQ(g.materials.size(), 1u);
+}
+
 TEST(XFileText, MeshWithoutMaterialsGetsOneDefaultMaterial) {
     Geometry g;
     ASSERT_EQ(Read("xof 0303txt 0032 Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }", g),

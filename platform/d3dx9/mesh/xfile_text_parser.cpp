@@ -163,7 +163,8 @@ private:
         if (depth > kMaxNesting) return ParseStatus::TooDeep;
         obj.type.assign(type);
         Token t = lexer_.Next();
-        if (t.kind == TokenKind::Name) {
+        // Exporters also write names made of digits only, such as `Frame 1 {`.
+        if (t.kind == TokenKind::Name || t.kind == TokenKind::Number) {
             obj.name.assign(t.text);
             t = lexer_.Next();
         }
@@ -209,7 +210,7 @@ private:
         Object ref;
         ref.isReference = true;
         Token t = lexer_.Next();
-        if (t.kind == TokenKind::Name) {
+        if (t.kind == TokenKind::Name || t.kind == TokenKind::Number) {
             ref.name.assign(t.text);
             t = lexer_.Next();
         }
