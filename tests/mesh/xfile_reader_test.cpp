@@ -282,6 +282,9 @@ TEST(XFileMalformed, InconsistentMeshesFail) {
         "xof 0303txt 0032 Mesh { 3.5; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
         // a string where a number belongs
         "xof 0303txt 0032 Mesh { \"3\"; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }",
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 0;1;0;, 1;\"0\";0;; 1; 3;0,1,2;; }",
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;"
+        " MeshTextureCoords { 3; 0;0;, 0;1;, \"1\";0;; } }",
         // unterminated string and GUID
         "xof 0303txt 0032 Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a.bmp; } }",
         "xof 0303txt 0032 Mesh { <1234 }",

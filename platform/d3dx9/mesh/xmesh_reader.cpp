@@ -72,14 +72,21 @@ public:
         uint32_t vertexCount = 0;
         if (!in.ReadCount(vertexCount, 3)) return false;
         part_.vertices.assign(vertexCount, Vertex{});
-        for (Vertex& v : part_.vertices) in.ReadFloats(v.position, 3);
+        for (Vertex& v : part_.vertices) {
+            if (!in.ReadFloats(v.position, 3)) return false;
+        }
         if (!ReadPolygons(in, vertexCount, faces_)) return false;
 
+        bool readMaterials = false;
         for (const Object& child : mesh_.children) {
             if (child.isReference) continue;
             if (TypeIs(child, "MeshNormals") && !ReadNormals(child)) return false;
             if (TypeIs(child, "MeshTextureCoords") && !ReadTexcoords(child)) return false;
-            if (TypeIs(child, "MeshMaterialList") && !ReadMaterialList(child)) return false;
+            // Only the first material list counts; a second would describe the same faces.
+            if (TypeIs(child, "MeshMaterialList") && !readMaterials) {
+                if (!ReadMaterialList(child)) return false;
+                readMaterials = true;
+            }
         }
         if (part_.materials.empty()) UseDefaultMaterial();
         EmitTriangles();
@@ -94,7 +101,7 @@ private:
         uint32_t count = 0;
         if (!in.ReadCount(count, 3)) return false;
         normals_.resize(count * size_t{3});
-        in.ReadFloats(normals_.data(), static_cast<int>(normals_.size()));
+        if (!in.ReadFloats(normals_.data(), static_cast<int>(normals_.size()))) return false;
         Polygons normalFaces;
         if (!ReadPolygons(in, count, normalFaces)) return false;
         if (SameShape(normalFaces, faces_)) {
@@ -111,7 +118,7 @@ private:
         if (!in.ReadCount(count, 2)) return false;
         for (uint32_t i = 0; i < count; ++i) {
             float uv[2];
-            in.ReadFloats(uv, 2);
+            if (!in.ReadFloats(uv, 2)) return false;
             if (i < part_.vertices.size()) std::copy_n(uv, 2, part_.vertices[i].texcoord);
         }
         return true;
