@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "d3dx9/mesh/effect_instances.h"
 #include "d3dx9/mesh/file_access.h"
 #include "d3dx9/mesh/materials_buffer.h"
 #include "d3dx9/mesh/subset_draws.h"
@@ -96,6 +97,39 @@ TEST(MaterialsBuffer, TextureNamesPointIntoTheBuffer) {
     EXPECT_EQ(entries[0].MatD3D.Diffuse.a, 1.0f);
     EXPECT_EQ(entries[0].MatD3D.Power, 8.0f);
     EXPECT_EQ(entries[0].MatD3D.Specular.g, 0.5f);
+    EXPECT_EQ(buffer->Release(), 0u);
+}
+
+TEST(EffectInstances, DefaultsFollowTheMaterial) {
+    std::vector<kl::mesh::Material> materials(2);
+    materials[0].diffuse[2] = 0.5f;
+    materials[0].power = 12;
+    materials[1].hasTexture = true;
+    materials[1].textureFilename = "wall.tga";
+    ID3DXBuffer* buffer = nullptr;
+    ASSERT_EQ(kl::mesh::CreateEffectInstancesBuffer(materials, &buffer), S_OK);
+    const auto* begin = static_cast<const uint8_t*>(buffer->GetBufferPointer());
+    const auto* end = begin + buffer->GetBufferSize();
+    const auto* instances = reinterpret_cast<const D3DXEFFECTINSTANCE*>(begin);
+    EXPECT_EQ(instances[0].pEffectFilename, nullptr);
+    ASSERT_EQ(instances[0].NumDefaults, 5u);
+    ASSERT_EQ(instances[1].NumDefaults, 6u);
+
+    const D3DXEFFECTDEFAULT& diffuse = instances[0].pDefaults[0];
+    EXPECT_STREQ(diffuse.pParamName, "Diffuse");
+    EXPECT_EQ(diffuse.Type, D3DXEDT_FLOATS);
+    ASSERT_EQ(diffuse.NumBytes, 16u);
+    EXPECT_EQ(static_cast<const float*>(diffuse.pValue)[2], 0.5f);
+    const D3DXEFFECTDEFAULT& power = instances[0].pDefaults[4];
+    EXPECT_STREQ(power.pParamName, "Power");
+    EXPECT_EQ(*static_cast<const float*>(power.pValue), 12.0f);
+
+    const D3DXEFFECTDEFAULT& texture = instances[1].pDefaults[5];
+    EXPECT_STREQ(texture.pParamName, "Texture0@Name");
+    EXPECT_EQ(texture.Type, D3DXEDT_STRING);
+    EXPECT_STREQ(static_cast<const char*>(texture.pValue), "wall.tga");
+    const auto* last = static_cast<const uint8_t*>(texture.pValue) + texture.NumBytes;
+    EXPECT_LE(last, end);  // everything lives inside the one buffer
     EXPECT_EQ(buffer->Release(), 0u);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "d3dx9/mesh/adjacency.h"
+#include "d3dx9/mesh/effect_instances.h"
 #include "d3dx9/mesh/file_access.h"
 #include "d3dx9/mesh/materials_buffer.h"
 #include "d3dx9/mesh/mesh_object.h"
@@ -100,14 +101,6 @@ HRESULT CreateFilledMesh(const Geometry& g, const std::vector<AttributeRange>& r
     return S_OK;
 }
 
-// .x files carry no effect instances for our meshes: every material gets an
-// instance without an effect file and without defaults.
-HRESULT CreateEffectInstancesBuffer(size_t count, ID3DXBuffer** out) {
-    const size_t size = count * sizeof(D3DXEFFECTINSTANCE);
-    if (size > UINT32_MAX) return E_OUTOFMEMORY;
-    return D3DXCreateBuffer(static_cast<DWORD>(size), out);
-}
-
 HRESULT CreateAdjacencyBuffer(const Geometry& g, ID3DXBuffer** out) {
     const std::vector<uint32_t> adjacency = FaceAdjacency(g);
     const size_t size = adjacency.size() * sizeof(DWORD);
@@ -157,7 +150,7 @@ HRESULT LoadMesh(const wchar_t* path, DWORD options, IDirect3DDevice9* device, O
         hr = CreateMaterialsBuffer(geometry.materials, out.materials);
     }
     if (SUCCEEDED(hr) && out.effectInstances != nullptr) {
-        hr = CreateEffectInstancesBuffer(geometry.materials.size(), out.effectInstances);
+        hr = CreateEffectInstancesBuffer(geometry.materials, out.effectInstances);
     }
     if (SUCCEEDED(hr) && out.adjacency != nullptr) {
         hr = CreateAdjacencyBuffer(geometry, out.adjacency);
