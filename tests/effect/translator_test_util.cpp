@@ -68,8 +68,14 @@ void UploadParameters(unsigned program, const hlsl::CompiledEffect& effect,
 }  // namespace
 
 std::vector<Pixel> RenderPass(const hlsl::CompiledEffect& effect, int width, int height,
-                              const std::map<std::string, std::vector<float>>& values) {
-    const hlsl::CompiledPass& pass = effect.techniques.at(0).passes.at(0);
+                              const std::map<std::string, std::vector<float>>& values,
+                              const std::string& technique) {
+    size_t index = 0;
+    while (!technique.empty() && index < effect.techniques.size() &&
+           effect.techniques[index].name != technique)
+        ++index;
+    if (index == effect.techniques.size()) return {};
+    const hlsl::CompiledPass& pass = effect.techniques[index].passes.at(0);
     std::string log;
     const unsigned program =
         d3dx9::LinkGlslProgram(pass.program.vertexSource, pass.program.fragmentSource, log);

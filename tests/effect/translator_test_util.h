@@ -28,12 +28,14 @@ struct Pixel {
     float r = 0, g = 0, b = 0, a = 0;
 };
 
-// Draws the first pass of the first technique over a width x height float
+// Draws the first pass of the technique named `technique` (the first one
+// when empty) over a width x height float
 // target (clip control as the device sets it: upper-left origin, depth 0..1),
 // with the vertex input POSITION fed a full-screen quad, and returns every
 // pixel, top row first. `values` overrides parameters by name.
 std::vector<Pixel> RenderPass(const hlsl::CompiledEffect& effect, int width, int height,
-                              const std::map<std::string, std::vector<float>>& values = {});
+                              const std::map<std::string, std::vector<float>>& values = {},
+                              const std::string& technique = "");
 
 // The 16 floats of a matrix given as rows.
 std::vector<float> Rows(std::initializer_list<std::initializer_list<float>> rows);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <strings.h>
 
 namespace kl::d3dx9 {
 namespace {
@@ -15,10 +16,6 @@ bool IsTextureParameter(const hlsl::Type& t) {
 
 bool IsNumericParameter(const hlsl::Type& t) {
     return t.Element().IsNumeric();
-}
-
-size_t ComponentCount(const hlsl::Type& t) {
-    return static_cast<size_t>(t.Components()) * static_cast<size_t>(std::max(1, t.arraySize));
 }
 
 }  // namespace
