@@ -1,0 +1,289 @@
+// A Direct3D device and surface that only record what the framework asks of
+// them: render states, the cursor, Present, and the cursor surface's pixels.
+// Everything else answers D3DERR_INVALIDCALL.
+#pragma once
+
+#include <d3d9.h>
+
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace kl::framework_test {
+
+class RecordingSurface final : public IDirect3DSurface9 {
+public:
+    RecordingSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool)
+        : width(width), height(height), format(format), pool(pool) {
+        // A pitch wider than the row, as real surfaces may have.
+        pitch = static_cast<INT>(width * 4 + 16);
+        bytes.assign(static_cast<size_t>(pitch) * height, 0xCD);
+    }
+
+    // The pixel at (x, y) of the locked layout.
+    uint32_t Pixel(UINT x, UINT y) const {
+        const uint8_t* row = bytes.data() + static_cast<size_t>(y) * static_cast<size_t>(pitch);
+        uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) value = (value << 8) | row[x * 4 + static_cast<UINT>(i)];
+        return value;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        if (object) *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** ppDevice) override {
+        return D3DERR_INVALIDCALL;
+    }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD PriorityNew) override { return 0; }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
+    void STDMETHODCALLTYPE PreLoad() override {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_SURFACE; }
+    HRESULT STDMETHODCALLTYPE GetContainer(REFIID riid, void** ppContainer) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* desc) override {
+        if (!desc) return D3DERR_INVALIDCALL;
+        *desc = D3DSURFACE_DESC{};
+        desc->Format = format;
+        desc->Type = D3DRTYPE_SURFACE;
+        desc->Pool = pool;
+        desc->Width = width;
+        desc->Height = height;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE LockRect(D3DLOCKED_RECT* locked, const RECT*, DWORD) override {
+        if (!locked || isLocked) return D3DERR_INVALIDCALL;
+        isLocked = true;
+        locked->Pitch = pitch;
+        locked->pBits = bytes.data();
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRect() override {
+        if (!isLocked) return D3DERR_INVALIDCALL;
+        isLocked = false;
+        return D3D_OK;
+    }
+
+    UINT width;
+    UINT height;
+    D3DFORMAT format;
+    D3DPOOL pool;
+    INT pitch;
+    std::vector<uint8_t> bytes;
+    bool isLocked = false;
+    ULONG references = 1;
+
+private:
+    ~RecordingSurface() = default;
+};
+
+class RecordingDevice final : public IDirect3DDevice9 {
+public:
+    RecordingDevice() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        if (object) *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        renderStates.emplace_back(state, value);
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Present(const RECT*, const RECT*, HWND, const RGNDATA*) override {
+        ++presents;
+        return presentResult;
+    }
+    BOOL STDMETHODCALLTYPE ShowCursor(BOOL show) override {
+        showCursorCalls.push_back(show);
+        return FALSE;
+    }
+    void STDMETHODCALLTYPE SetCursorPosition(int x, int y, DWORD flags) override {
+        cursorPositions.push_back({x, y});
+    }
+    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                                          D3DPOOL pool, IDirect3DSurface9** surface,
+                                                          HANDLE*) override {
+        if (!surface) return D3DERR_INVALIDCALL;
+        RecordingSurface* created = new RecordingSurface(width, height, format, pool);
+        created->AddRef();  // the device keeps one reference to inspect it
+        surfaces.push_back(created);
+        *surface = created;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT hotSpotX, UINT hotSpotY,
+                                                  IDirect3DSurface9* surface) override {
+        cursorHotSpot = {static_cast<LONG>(hotSpotX), static_cast<LONG>(hotSpotY)};
+        cursorSurface = surface;
+        ++cursorPropertiesCalls;
+        return cursorPropertiesResult;
+    }
+
+    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override { return D3DERR_INVALIDCALL; }
+    UINT STDMETHODCALLTYPE GetAvailableTextureMem() override { return 0; }
+    HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D9** ppD3D9) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* pCaps) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* pParameters) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT iSwapChain, UINT iBackBuffer,
+                                            D3DBACKBUFFER_TYPE Type,
+                                            IDirect3DSurface9** ppBackBuffer) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                            D3DFORMAT Format, D3DPOOL Pool,
+                                            IDirect3DTexture9** ppTexture,
+                                            HANDLE* pSharedHandle) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                                 IDirect3DVertexBuffer9** ppVertexBuffer,
+                                                 HANDLE* pSharedHandle) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format,
+                                                D3DPOOL Pool, IDirect3DIndexBuffer9** ppIndexBuffer,
+                                                HANDLE* pSharedHandle) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* pSourceSurface,
+                                          const RECT* pSourceRect, IDirect3DSurface9* pDestSurface,
+                                          const RECT* pDestRect,
+                                          D3DTEXTUREFILTERTYPE Filter) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* pRenderTarget,
+                                                  IDirect3DSurface9* pDestSurface) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD RenderTargetIndex,
+                                              IDirect3DSurface9* pRenderTarget) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD RenderTargetIndex,
+                                              IDirect3DSurface9** ppRenderTarget) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE BeginScene() override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE EndScene() override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color,
+                                    float Z, DWORD Stencil) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9* pViewport) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9* pViewport) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type,
+                                              DWORD* pValue) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type,
+                                              DWORD Value) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT* pRect) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetScissorRect(RECT* pRect) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
+                                            UINT PrimitiveCount) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType,
+                                                   INT BaseVertexIndex, UINT MinVertexIndex,
+                                                   UINT NumVertices, UINT startIndex,
+                                                   UINT primCount) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                                              const void* pVertexStreamZeroData,
+                                              UINT VertexStreamZeroStride) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType,
+                                                     UINT MinVertexIndex, UINT NumVertices,
+                                                     UINT PrimitiveCount, const void* pIndexData,
+                                                     D3DFORMAT IndexDataFormat,
+                                                     const void* pVertexStreamZeroData,
+                                                     UINT VertexStreamZeroStride) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(
+        const D3DVERTEXELEMENT9* pVertexElements, IDirect3DVertexDeclaration9** ppDecl) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9** ppDecl) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetFVF(DWORD FVF) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE GetFVF(DWORD* pFVF) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT StreamNumber,
+                                              IDirect3DVertexBuffer9* pStreamData,
+                                              UINT OffsetInBytes, UINT Stride) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetStreamSource(UINT StreamNumber,
+                                              IDirect3DVertexBuffer9** ppStreamData,
+                                              UINT* pOffsetInBytes, UINT* pStride) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* pIndexData) override {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9** ppIndexData) override {
+        return D3DERR_INVALIDCALL;
+    }
+
+    ~RecordingDevice() {
+        for (RecordingSurface* surface : surfaces) surface->Release();
+    }
+
+    std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> renderStates;
+    std::vector<BOOL> showCursorCalls;
+    std::vector<POINT> cursorPositions;
+    std::vector<RecordingSurface*> surfaces;
+    IDirect3DSurface9* cursorSurface = nullptr;
+    POINT cursorHotSpot{};
+    int cursorPropertiesCalls = 0;
+    HRESULT cursorPropertiesResult = D3D_OK;
+    int presents = 0;
+    HRESULT presentResult = D3D_OK;
+    ULONG references = 1;
+};
+
+}  // namespace kl::framework_test
