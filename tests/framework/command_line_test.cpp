@@ -151,6 +151,19 @@ TEST_F(CommandLineTest, BothWindowedAndFullscreenAreKept) {
     EXPECT_TRUE(GetFrameworkState().GetOverrideFullscreen());
 }
 
+TEST_F(CommandLineTest, UnrecognizedFlagsGoOnlyToTheDeveloperTrace) {
+    ::testing::internal::CaptureStderr();
+    ReadCommandLineArgument(L"-bogus:1 2");
+    ReadCommandLineArgument(L"-width");  // the name matched; the value is missing
+    ReadCommandLineArgument(L"plain");
+    const std::string trace = ::testing::internal::GetCapturedStderr();
+#if KESTRALUNE_TRACE
+    EXPECT_EQ("Unrecognized flag: bogus:1\nUnrecognized flag: \nUnrecognized flag: plain\n", trace);
+#else
+    EXPECT_EQ("", trace);
+#endif
+}
+
 TEST(OptionScanning, MatchOptionMovesPastTheNameOnly) {
     const WCHAR* argument = L"Width:12";
     const WCHAR* cursor = argument;
