@@ -1,0 +1,23 @@
+// Shared set-up for the device tests: the synthetic Direct3D object put into
+// the framework state, and callbacks that record the order they are called in.
+#pragma once
+
+#include "fake_direct3d.h"
+#include "framework/framework_state.h"
+
+namespace kl::fake {
+
+// The state owns the object (ShutdownFramework releases it).
+inline FakeDirect3D* InstallDirect3D(Hardware hardware) {
+    FakeDirect3D* direct3d = new FakeDirect3D(std::move(hardware));
+    GetFrameworkState().SetDirect3D(direct3d);
+    return direct3d;
+}
+
+inline Hardware OneAdapter(AdapterSpec adapter) {
+    Hardware hardware;
+    hardware.adapters.push_back(std::move(adapter));
+    return hardware;
+}
+
+}  // namespace kl::fake

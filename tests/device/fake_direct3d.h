@@ -1,0 +1,184 @@
+// A synthetic Direct3D 9 for testing device management without rendering:
+// the Direct3D object answers every question from a small hardware
+// description, and its devices record what the framework does to them.
+#pragma once
+
+#include <d3d9.h>
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kl::fake {
+
+struct DeviceTypeSpec {
+    D3DDEVTYPE type = D3DDEVTYPE_HAL;
+    DWORD devCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    DWORD presentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
+    // What the one-pixel trial device (and every CreateDevice) answers.
+    HRESULT createResult = S_OK;
+};
+
+struct AdapterSpec {
+    D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
+    std::vector<D3DDISPLAYMODE> modes;
+    std::vector<DeviceTypeSpec> types;
+    // (adapter format, back-buffer format) pairs CheckDeviceType accepts.
+    std::vector<std::pair<D3DFORMAT, D3DFORMAT>> formatPairs;
+    // Pairs accepted only windowed.
+    std::vector<std::pair<D3DFORMAT, D3DFORMAT>> windowedOnlyPairs;
+    std::vector<D3DFORMAT> withoutBlending;  // fail the post-pixel-shader blending test
+    std::vector<D3DFORMAT> depthFormats;
+    std::vector<std::pair<D3DMULTISAMPLE_TYPE, DWORD>> multisample{{D3DMULTISAMPLE_NONE, 1}};
+    std::vector<D3DFORMAT> withoutMultisample;  // back-buffer formats with no type at all
+    std::vector<std::pair<D3DFORMAT, D3DMULTISAMPLE_TYPE>> conflicts;
+    HMONITOR monitor = nullptr;
+};
+
+struct Hardware {
+    std::vector<AdapterSpec> adapters;
+};
+
+// One adapter: desktop 1024x768 X8R8G8B8 at 60 Hz; modes 640x480, 800x600
+// and 1024x768 at 60 Hz in X8R8G8B8; a HAL with hardware transform and
+// lighting; X8R8G8B8 and A8R8G8B8 back buffers on an X8R8G8B8 display;
+// depth formats D16, D24X8, D24S8, D32; no multisampling beyond NONE.
+AdapterSpec StandardAdapter();
+
+// Everything that happened, in order: the framework's callbacks as the test
+// records them and the devices' calls ("Reset", "Release", "TestCooperativeLevel").
+std::vector<std::string>& Events();
+std::vector<std::string> EventsMatching(const std::vector<std::string>& names);
+
+class FakeDevice;
+
+class FakeDirect3D final : public IDirect3D9 {
+public:
+    explicit FakeDirect3D(Hardware hardware);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    UINT STDMETHODCALLTYPE GetAdapterCount() override;
+    HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT adapter, DWORD flags,
+                                                   D3DADAPTER_IDENTIFIER9* identifier) override;
+    UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT adapter, D3DFORMAT format) override;
+    HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
+                                               D3DDISPLAYMODE* result) override;
+    HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
+    HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT adapter, D3DDEVTYPE type,
+                                              D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat,
+                                              BOOL windowed) override;
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type,
+                                                D3DFORMAT adapterFormat, DWORD usage,
+                                                D3DRESOURCETYPE resourceType,
+                                                D3DFORMAT format) override;
+    HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type,
+                                                         D3DFORMAT surfaceFormat, BOOL windowed,
+                                                         D3DMULTISAMPLE_TYPE multisample,
+                                                         DWORD* qualityLevels) override;
+    HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type,
+                                                     D3DFORMAT adapterFormat,
+                                                     D3DFORMAT renderTargetFormat,
+                                                     D3DFORMAT depthFormat) override;
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override;
+    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT adapter) override;
+    HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
+                                           DWORD behaviorFlags, D3DPRESENT_PARAMETERS* params,
+                                           IDirect3DDevice9** device) override;
+
+    Hardware hardware;
+    int createCalls = 0;
+    // Behaviour flags of every CreateDevice call.
+    std::vector<DWORD> createFlags;
+
+private:
+    const AdapterSpec* Adapter(UINT adapter) const;
+    const DeviceTypeSpec* Type(UINT adapter, D3DDEVTYPE type) const;
+    ULONG references = 1;
+};
+
+class FakeDevice final : public IDirect3DDevice9 {
+public:
+    FakeDevice(D3DDEVTYPE type, DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& params,
+               const D3DCAPS9& caps);
+
+    // Answers TestCooperativeLevel gives before it answers S_OK.
+    std::deque<HRESULT> cooperativeAnswers;
+    std::deque<HRESULT> resetAnswers;
+    HRESULT presentAnswer = S_OK;
+    int presents = 0;
+    int resets = 0;
+    D3DDEVTYPE type;
+    DWORD behaviorFlags;
+    D3DPRESENT_PARAMETERS params;
+    D3DCAPS9 caps;
+    ULONG references = 1;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
+    UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
+    HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D9** direct3d) override;
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* result) override;
+    HRESULT STDMETHODCALLTYPE GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override;
+    HRESULT STDMETHODCALLTYPE
+    GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override;
+    HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT x, UINT y,
+                                                  IDirect3DSurface9* bitmap) override;
+    void STDMETHODCALLTYPE SetCursorPosition(int x, int y, DWORD flags) override;
+    BOOL STDMETHODCALLTYPE ShowCursor(BOOL show) override;
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* newParams) override;
+    HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* dest, HWND window,
+                                      const RGNDATA* dirty) override;
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE kind,
+                                            IDirect3DSurface9** surface) override;
+    HRESULT STDMETHODCALLTYPE CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
+                                            IDirect3DTexture9**, HANDLE*) override;
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL,
+                                                 IDirect3DVertexBuffer9**, HANDLE*) override;
+    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL,
+                                                IDirect3DIndexBuffer9**, HANDLE*) override;
+    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*,
+                                          const RECT*, D3DTEXTUREFILTERTYPE) override;
+    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9*, IDirect3DSurface9*) override;
+    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT, UINT, D3DFORMAT, D3DPOOL,
+                                                          IDirect3DSurface9**, HANDLE*) override;
+    HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD, IDirect3DSurface9*) override;
+    HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD, IDirect3DSurface9**) override;
+    HRESULT STDMETHODCALLTYPE BeginScene() override;
+    HRESULT STDMETHODCALLTYPE EndScene() override;
+    HRESULT STDMETHODCALLTYPE Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override;
+    HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9*) override;
+    HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9*) override;
+    HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE, DWORD) override;
+    HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE, DWORD*) override;
+    HRESULT STDMETHODCALLTYPE GetTexture(DWORD, IDirect3DBaseTexture9**) override;
+    HRESULT STDMETHODCALLTYPE SetTexture(DWORD, IDirect3DBaseTexture9*) override;
+    HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD*) override;
+    HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) override;
+    HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT*) override;
+    HRESULT STDMETHODCALLTYPE GetScissorRect(RECT*) override;
+    HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override;
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE, INT, UINT, UINT, UINT,
+                                                   UINT) override;
+    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override;
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT,
+                                                     const void*, D3DFORMAT, const void*,
+                                                     UINT) override;
+    HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9*,
+                                                      IDirect3DVertexDeclaration9**) override;
+    HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9*) override;
+    HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9**) override;
+    HRESULT STDMETHODCALLTYPE SetFVF(DWORD) override;
+    HRESULT STDMETHODCALLTYPE GetFVF(DWORD*) override;
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT, IDirect3DVertexBuffer9*, UINT, UINT) override;
+    HRESULT STDMETHODCALLTYPE GetStreamSource(UINT, IDirect3DVertexBuffer9**, UINT*,
+                                              UINT*) override;
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9*) override;
+    HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9**) override;
+};
+
+}  // namespace kl::fake
