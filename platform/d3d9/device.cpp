@@ -1,0 +1,197 @@
+#include "d3d9/device.h"
+
+#include <GL/glcorearb.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/native_window.h"
+#include "d3d9/buffers.h"
+#include "d3d9/direct3d.h"
+#include "d3d9/fixed_function.h"
+#include "d3d9/surface.h"
+#include "d3d9/texture.h"
+#include "d3d9/vertex_declaration.h"
+#include "gl/check.h"
+
+namespace kl::d3d9 {
+
+HRESULT Device::Create(Direct3D* direct3d, const AdapterProfile& adapter, UINT ordinal,
+                       D3DDEVTYPE type, HWND focusWindow, DWORD flags,
+                       D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** out) {
+    auto* device = new Device(direct3d, adapter, ordinal, type, focusWindow, flags);
+    const HRESULT result = device->Initialize(parameters);
+    if (FAILED(result)) {
+        device->Release();
+        return result;
+    }
+    *out = device;
+    return D3D_OK;
+}
+
+Device::Device(Direct3D* direct3d, const AdapterProfile& adapter, UINT ordinal, D3DDEVTYPE type,
+               HWND focusWindow, DWORD flags)
+    : direct3d_(direct3d), adapter_(adapter), creation_{ordinal, type, focusWindow, flags} {
+    direct3d_->AddRef();
+}
+
+Device::~Device() {
+    if (context_) {
+        MakeCurrent();
+        DestroyBackBuffer();
+        DestroyGlObjects();
+        context_.reset();
+    }
+    DestroyCursor();
+    direct3d_->Release();
+}
+
+HWND Device::PresentationWindow() const {
+    return parameters_.hDeviceWindow ? parameters_.hDeviceWindow : creation_.hFocusWindow;
+}
+
+HRESULT Device::Initialize(D3DPRESENT_PARAMETERS* parameters) {
+    if (!parameters) return D3DERR_INVALIDCALL;
+    D3DPRESENT_PARAMETERS completed = *parameters;
+    const HRESULT valid = CompleteParameters(&completed);
+    if (FAILED(valid)) return valid;
+    parameters_ = completed;
+    const HRESULT context = CreateContext();
+    if (FAILED(context)) return context;
+    CreateGlObjects();
+    if (!fixedFunction_->Ok()) {
+        std::fprintf(stderr, "Direct3D: fixed-function program failed:\n%s\n",
+                     fixedFunction_->Log().c_str());
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (!CreateBackBuffer()) return D3DERR_OUTOFVIDEOMEMORY;
+    ResetState();
+    *parameters = completed;
+    return D3D_OK;
+}
+
+HRESULT Device::CreateContext() {
+    std::string error;
+    SDL_Window* window =
+        platform::IsHeadless() ? nullptr : platform::SdlWindowOf(PresentationWindow());
+    if (window) context_ = gl::Context::CreateForWindow(window, &error);
+    // Without a real window (headless, or a window of the virtual desktop)
+    // the device renders offscreen and Present only counts frames.
+    if (!context_) context_ = gl::Context::CreateOffscreen(&error);
+    if (!context_) {
+        std::fprintf(stderr, "Direct3D: %s\n", error.c_str());
+        return D3DERR_NOTAVAILABLE;
+    }
+    const bool immediate = parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE;
+    context_->SetSwapInterval(immediate ? 0 : 1);
+    return D3D_OK;
+}
+
+void Device::CreateGlObjects() {
+    MakeCurrent();
+    // Direct3D's conventions: clip-space depth 0..1, and the first row in
+    // memory is the top of the picture, so textures, render targets and
+    // read-backs need no flipping.
+    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+    glCreateFramebuffers(1, &drawFramebuffer_);
+    glCreateFramebuffers(2, blitFramebuffers_);
+    glCreateVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    glCreateBuffers(1, &userVertexBuffer_);
+    glCreateBuffers(1, &userIndexBuffer_);
+    glCreateSamplers(static_cast<GLsizei>(samplerObjects_.size()), samplerObjects_.data());
+    for (DWORD unit = 0; unit < kSamplerCount; ++unit) glBindSampler(unit, samplerObjects_[unit]);
+    // What a stage without a texture samples: opaque black.
+    glCreateTextures(GL_TEXTURE_2D, 1, &blackTexture_);
+    glTextureStorage2D(blackTexture_, 1, GL_RGBA8, 1, 1);
+    const unsigned char black[4] = {0, 0, 0, 255};
+    glTextureSubImage2D(blackTexture_, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, black);
+    fixedFunction_ = std::make_unique<FixedFunction>();
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+    KL_GL_CHECK();
+}
+
+void Device::DestroyGlObjects() {
+    fixedFunction_.reset();
+    glDeleteTextures(1, &blackTexture_);
+    glDeleteSamplers(static_cast<GLsizei>(samplerObjects_.size()), samplerObjects_.data());
+    glDeleteBuffers(1, &userVertexBuffer_);
+    glDeleteBuffers(1, &userIndexBuffer_);
+    glDeleteVertexArrays(1, &vertexArray_);
+    glDeleteFramebuffers(2, blitFramebuffers_);
+    glDeleteFramebuffers(1, &drawFramebuffer_);
+}
+
+void Device::CountResource(D3DPOOL pool, int delta) {
+    if (pool == D3DPOOL_DEFAULT) defaultPoolResources_ += delta;
+}
+
+void Device::ForgetTexture(IDirect3DBaseTexture9* texture) {
+    for (auto& bound : textures_)
+        if (bound == texture) bound = nullptr;
+}
+
+void Device::ForgetSurface(Surface* surface) {
+    if (renderTarget_ == surface) {
+        renderTarget_ = backBuffer_;
+        if (context_) AttachRenderTarget();
+    }
+}
+
+void Device::ForgetVertexBuffer(VertexBuffer* buffer) {
+    for (auto& stream : streams_)
+        if (stream == buffer) stream = nullptr;
+}
+
+void Device::ForgetIndexBuffer(IndexBuffer* buffer) {
+    if (indices_ == buffer) indices_ = nullptr;
+}
+
+void Device::ForgetDeclaration(VertexDeclaration* declaration) {
+    if (declaration_ == declaration) declaration_ = nullptr;
+}
+
+void Device::BindProgram(const ProgramBinding* program) {
+    MakeCurrent();
+    program_ = program;
+    const ProgramBinding& active = program ? *program : fixedFunction_->Binding();
+    // Locations are looked up when a program is selected, not per draw; the
+    // prologue uniforms may be absent from a program that never calls them.
+    halfPixelLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_half_pixel");
+    alphaFuncLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_func");
+    alphaRefLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_ref");
+    glUseProgram(active.glProgram);
+}
+
+UINT Device::GetAvailableTextureMem() {
+    return 512u * 1024u * 1024u;
+}
+
+HRESULT Device::GetDirect3D(IDirect3D9** direct3d) {
+    if (!direct3d) return D3DERR_INVALIDCALL;
+    direct3d_->AddRef();
+    *direct3d = direct3d_;
+    return D3D_OK;
+}
+
+HRESULT Device::GetDeviceCaps(D3DCAPS9* caps) {
+    return direct3d_->GetDeviceCaps(creation_.AdapterOrdinal, creation_.DeviceType, caps);
+}
+
+HRESULT Device::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) {
+    if (swapChain != 0 || !mode) return D3DERR_INVALIDCALL;
+    if (Windowed()) return direct3d_->GetAdapterDisplayMode(creation_.AdapterOrdinal, mode);
+    *mode = {parameters_.BackBufferWidth, parameters_.BackBufferHeight,
+             parameters_.FullScreen_RefreshRateInHz, parameters_.BackBufferFormat};
+    if (mode->Format == D3DFMT_A8R8G8B8) mode->Format = D3DFMT_X8R8G8B8;
+    return D3D_OK;
+}
+
+HRESULT Device::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) {
+    if (!parameters) return D3DERR_INVALIDCALL;
+    *parameters = creation_;
+    return D3D_OK;
+}
+
+}  // namespace kl::d3d9

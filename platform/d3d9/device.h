@@ -1,0 +1,237 @@
+// The Direct3D 9 device on an OpenGL 4.5 core context. The back buffer is an
+// FBO-attached texture of the presentation size; Present shows it in the SDL
+// window (or counts the frame offscreen). State is shadowed and reaches GL at
+// draw time. Its methods are split over device_*.cpp by concern.
+#pragma once
+
+#include <d3d9.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "d3d9/com.h"
+#include "d3d9/device_bridge.h"
+#include "d3d9/display_profile.h"
+#include "d3d9/states.h"
+#include "gl/context.h"
+
+namespace kl::d3d9 {
+
+class Direct3D;
+class Surface;
+class Texture;
+class VertexBuffer;
+class IndexBuffer;
+class VertexDeclaration;
+class FixedFunction;
+
+class Device final : public RefCounted<IDirect3DDevice9> {
+public:
+    static HRESULT Create(Direct3D* direct3d, const AdapterProfile& adapter, UINT ordinal,
+                          D3DDEVTYPE type, HWND focusWindow, DWORD flags,
+                          D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device);
+
+    // IDirect3DDevice9
+    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
+    UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
+    HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D9** direct3d) override;
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* caps) override;
+    HRESULT STDMETHODCALLTYPE GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override;
+    HRESULT STDMETHODCALLTYPE
+    GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override;
+    HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT hotSpotX, UINT hotSpotY,
+                                                  IDirect3DSurface9* bitmap) override;
+    void STDMETHODCALLTYPE SetCursorPosition(int x, int y, DWORD flags) override;
+    BOOL STDMETHODCALLTYPE ShowCursor(BOOL show) override;
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* parameters) override;
+    HRESULT STDMETHODCALLTYPE Present(const RECT* sourceRect, const RECT* destRect,
+                                      HWND destWindowOverride, const RGNDATA* dirtyRegion) override;
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                                            IDirect3DSurface9** backBuffer) override;
+    HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                            D3DFORMAT format, D3DPOOL pool,
+                                            IDirect3DTexture9** texture,
+                                            HANDLE* sharedHandle) override;
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                                 IDirect3DVertexBuffer9** buffer,
+                                                 HANDLE* sharedHandle) override;
+    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
+                                                D3DPOOL pool, IDirect3DIndexBuffer9** buffer,
+                                                HANDLE* sharedHandle) override;
+    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
+                                          IDirect3DSurface9* dest, const RECT* destRect,
+                                          D3DTEXTUREFILTERTYPE filter) override;
+    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* renderTarget,
+                                                  IDirect3DSurface9* dest) override;
+    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                                          D3DPOOL pool, IDirect3DSurface9** surface,
+                                                          HANDLE* sharedHandle) override;
+    HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD index, IDirect3DSurface9* target) override;
+    HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD index, IDirect3DSurface9** target) override;
+    HRESULT STDMETHODCALLTYPE BeginScene() override;
+    HRESULT STDMETHODCALLTYPE EndScene() override;
+    HRESULT STDMETHODCALLTYPE Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
+                                    float z, DWORD stencil) override;
+    HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9* viewport) override;
+    HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9* viewport) override;
+    HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT STDMETHODCALLTYPE GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) override;
+    HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
+                                              DWORD* value) override;
+    HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
+                                              DWORD value) override;
+    HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT* rect) override;
+    HRESULT STDMETHODCALLTYPE GetScissorRect(RECT* rect) override;
+    HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
+                                            UINT primitiveCount) override;
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
+                                                   UINT minVertexIndex, UINT numVertices,
+                                                   UINT startIndex, UINT primitiveCount) override;
+    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
+                                              const void* vertices, UINT stride) override;
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex,
+                                                     UINT numVertices, UINT primitiveCount,
+                                                     const void* indices, D3DFORMAT indexFormat,
+                                                     const void* vertices, UINT stride) override;
+    HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(
+        const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** declaration) override;
+    HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* decl) override;
+    HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9** decl) override;
+    HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override;
+    HRESULT STDMETHODCALLTYPE GetFVF(DWORD* fvf) override;
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
+                                              UINT offset, UINT stride) override;
+    HRESULT STDMETHODCALLTYPE GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer,
+                                              UINT* offset, UINT* stride) override;
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* buffer) override;
+    HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9** buffer) override;
+
+    // Platform-internal.
+    void MakeCurrent() { context_->MakeCurrent(); }
+    void CountResource(D3DPOOL pool, int delta);
+    // A resource going away unbinds itself so the device never draws with it.
+    void ForgetTexture(IDirect3DBaseTexture9* texture);
+    void ForgetSurface(Surface* surface);
+    void ForgetVertexBuffer(VertexBuffer* buffer);
+    void ForgetIndexBuffer(IndexBuffer* buffer);
+    void ForgetDeclaration(VertexDeclaration* declaration);
+    void BindProgram(const ProgramBinding* program);
+    bool Windowed() const { return parameters_.Windowed != FALSE; }
+    const AdapterProfile& Adapter() const { return adapter_; }
+    // Test hooks.
+    void ForceLoss(bool on);
+    uint64_t PresentedFrames() const { return presentedFrames_; }
+    uint64_t SkippedGlCalls() const { return states_.SkippedGlCalls(); }
+    Surface* BackBufferSurface() const { return backBuffer_; }
+
+private:
+    Device(Direct3D* direct3d, const AdapterProfile& adapter, UINT ordinal, D3DDEVTYPE type,
+           HWND focusWindow, DWORD flags);
+    ~Device() override;
+
+    // device.cpp: creation and GL objects.
+    HRESULT Initialize(D3DPRESENT_PARAMETERS* parameters);
+    HRESULT CreateContext();
+    void CreateGlObjects();
+    void DestroyGlObjects();
+    HWND PresentationWindow() const;
+
+    // device_present.cpp: back buffer, presentation, loss.
+    HRESULT CompleteParameters(D3DPRESENT_PARAMETERS* parameters) const;
+    bool CreateBackBuffer();
+    void DestroyBackBuffer();
+    void ResetState();
+    bool LossCauseActive() const;
+    void UpdateLossState();
+    void BlitToWindow();
+
+    // device_cursor.cpp
+    void ApplyCursor();
+    void DestroyCursor();
+
+    // device_targets.cpp
+    void AttachRenderTarget();
+    void SetFullViewport();
+    bool ClearRect(const RECT& rect, DWORD flags, D3DCOLOR colour, float z, DWORD stencil);
+
+    // device_draw.cpp
+    // D3D_OK to draw, S_FALSE to skip silently (lost device), or an error.
+    HRESULT PrepareDraw();
+    const std::vector<D3DVERTEXELEMENT9>* ActiveElements();
+    void ApplyViewport();
+    void ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
+                           const std::array<UINT, 16>& offsets,
+                           const std::array<UINT, 16>& strides);
+    void ApplyTextures();
+    void ApplyProgram();
+    HRESULT DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                            UINT stride, const void* indices, D3DFORMAT indexFormat);
+
+    enum class CooperativeState { Operational, Lost, NotReset };
+
+    Direct3D* direct3d_;
+    const AdapterProfile& adapter_;
+    D3DDEVICE_CREATION_PARAMETERS creation_;
+    D3DPRESENT_PARAMETERS parameters_ = {};
+    std::unique_ptr<gl::Context> context_;
+
+    // Back buffer and automatic depth/stencil.
+    Surface* backBuffer_ = nullptr;
+    unsigned backBufferTexture_ = 0;
+    unsigned depthBuffer_ = 0;
+    bool depthHasStencil_ = false;
+
+    // GL objects of the device.
+    unsigned drawFramebuffer_ = 0;
+    unsigned blitFramebuffers_[2] = {0, 0};
+    unsigned vertexArray_ = 0;
+    unsigned userVertexBuffer_ = 0;
+    unsigned userIndexBuffer_ = 0;
+    unsigned blackTexture_ = 0;
+    std::array<unsigned, kSamplerCount> samplerObjects_{};
+    std::unique_ptr<FixedFunction> fixedFunction_;
+
+    // Shadowed state.
+    StateCache states_;
+    Surface* renderTarget_ = nullptr;
+    D3DVIEWPORT9 viewport_ = {};
+    RECT scissor_ = {};
+    bool viewportDirty_ = true;
+    std::array<IDirect3DBaseTexture9*, kSamplerCount> textures_{};
+    std::array<unsigned, kSamplerCount> boundTextureNames_{};
+    VertexDeclaration* declaration_ = nullptr;
+    DWORD fvf_ = 0;
+    std::array<VertexBuffer*, 16> streams_{};
+    std::array<UINT, 16> streamOffsets_{};
+    std::array<UINT, 16> streamStrides_{};
+    IndexBuffer* indices_ = nullptr;
+    const ProgramBinding* program_ = nullptr;
+    int halfPixelLocation_ = -1, alphaFuncLocation_ = -1, alphaRefLocation_ = -1;
+    std::vector<int> enabledAttributes_;
+    std::vector<D3DVERTEXELEMENT9> fvfElements_;
+    DWORD fvfElementsCode_ = ~0u;
+
+    // Scenes, presentation, loss, cursor.
+    bool inScene_ = false;
+    uint64_t presentedFrames_ = 0;
+    int defaultPoolResources_ = 0;
+    CooperativeState cooperative_ = CooperativeState::Operational;
+    bool forcedLoss_ = false;
+    bool cursorVisible_ = false;
+    int cursorX_ = 0, cursorY_ = 0;
+    UINT cursorHotX_ = 0, cursorHotY_ = 0;
+    std::vector<uint8_t> cursorPixels_;  // RGBA8 rows
+    UINT cursorWidth_ = 0, cursorHeight_ = 0;
+    void* sdlCursor_ = nullptr;
+};
+
+// The device behind an interface pointer of this platform.
+inline Device* AsDevice(IDirect3DDevice9* device) {
+    return static_cast<Device*>(device);
+}
+
+}  // namespace kl::d3d9

@@ -1,0 +1,220 @@
+// Draw calls: flush the shadowed state, feed the program's inputs from the
+// vertex declaration, draw.
+#include <GL/glcorearb.h>
+
+#include <algorithm>
+
+#include "d3d9/buffers.h"
+#include "d3d9/device.h"
+#include "d3d9/fixed_function.h"
+#include "d3d9/surface.h"
+#include "d3d9/texture.h"
+#include "d3d9/vertex_declaration.h"
+#include "d3d9/vertex_input.h"
+#include "gl/check.h"
+
+namespace kl::d3d9 {
+namespace {
+
+bool HasUsage(const std::vector<D3DVERTEXELEMENT9>& elements, BYTE usage) {
+    return std::any_of(elements.begin(), elements.end(),
+                       [usage](const D3DVERTEXELEMENT9& e) { return e.Usage == usage; });
+}
+
+const D3DVERTEXELEMENT9* FindElement(const std::vector<D3DVERTEXELEMENT9>& elements, BYTE usage,
+                                     BYTE index) {
+    for (const D3DVERTEXELEMENT9& e : elements)
+        if (e.Usage == usage && e.UsageIndex == index) return &e;
+    return nullptr;
+}
+
+}  // namespace
+
+const std::vector<D3DVERTEXELEMENT9>* Device::ActiveElements() {
+    if (declaration_) return &declaration_->Elements();
+    if (fvf_ != fvfElementsCode_) {
+        fvfElements_ = ElementsFromFvf(fvf_);
+        fvfElementsCode_ = fvf_;
+    }
+    return fvfElements_.empty() ? nullptr : &fvfElements_;
+}
+
+void Device::ApplyViewport() {
+    if (!viewportDirty_) return;
+    glViewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y),
+               static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
+    glDepthRangef(viewport_.MinZ, viewport_.MaxZ);
+    glScissor(scissor_.left, scissor_.top, scissor_.right - scissor_.left,
+              scissor_.bottom - scissor_.top);
+    viewportDirty_ = false;
+}
+
+void Device::ApplyTextures() {
+    for (DWORD unit = 0; unit < kSamplerCount; ++unit) {
+        const unsigned name = textures_[unit] ? TextureGlName(textures_[unit]) : blackTexture_;
+        if (name == boundTextureNames_[unit]) continue;
+        glBindTextureUnit(unit, name);
+        boundTextureNames_[unit] = name;
+    }
+}
+
+HRESULT Device::PrepareDraw() {
+    const std::vector<D3DVERTEXELEMENT9>* elements = ActiveElements();
+    if (!elements) return D3DERR_INVALIDCALL;
+    if (cooperative_ != CooperativeState::Operational) return S_FALSE;
+    MakeCurrent();
+    states_.FlushRenderStates();
+    states_.FlushSamplers(samplerObjects_.data());
+    ApplyViewport();
+    ApplyTextures();
+    const ProgramBinding& active = program_ ? *program_ : fixedFunction_->Binding();
+    glUseProgram(active.glProgram);
+    if (!program_) {
+        const float viewport[4] = {static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y),
+                                   static_cast<float>(viewport_.Width),
+                                   static_cast<float>(viewport_.Height)};
+        fixedFunction_->Configure(HasUsage(*elements, D3DDECLUSAGE_POSITIONT), viewport,
+                                  textures_[0] != nullptr);
+    }
+    if (halfPixelLocation_ >= 0)
+        glProgramUniform2f(active.glProgram, halfPixelLocation_,
+                           1.0f / static_cast<float>(viewport_.Width),
+                           -1.0f / static_cast<float>(viewport_.Height));
+    if (alphaFuncLocation_ >= 0)
+        glProgramUniform1i(active.glProgram, alphaFuncLocation_, states_.AlphaFunc());
+    if (alphaRefLocation_ >= 0)
+        glProgramUniform1f(active.glProgram, alphaRefLocation_, states_.AlphaRef());
+    return D3D_OK;
+}
+
+void Device::ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
+                               const std::array<UINT, 16>& offsets,
+                               const std::array<UINT, 16>& strides) {
+    const std::vector<D3DVERTEXELEMENT9>& elements = *ActiveElements();
+    const ProgramBinding& active = program_ ? *program_ : fixedFunction_->Binding();
+    for (int location : enabledAttributes_) glDisableVertexArrayAttrib(vertexArray_, location);
+    enabledAttributes_.clear();
+    uint32_t streamsUsed = 0;
+    for (const VertexInputBinding& input : active.inputs) {
+        if (input.location < 0) continue;
+        const GLuint location = static_cast<GLuint>(input.location);
+        const bool taken = std::find(enabledAttributes_.begin(), enabledAttributes_.end(),
+                                     input.location) != enabledAttributes_.end();
+        if (taken) continue;  // fed by an earlier input (POSITION or POSITIONT)
+        const D3DVERTEXELEMENT9* element = FindElement(elements, input.usage, input.usageIndex);
+        const AttributeFormat format = element ? DecodeDeclType(element->Type) : AttributeFormat{};
+        if (!element || format.size == 0 || buffers[element->Stream] == 0) continue;
+        glEnableVertexArrayAttrib(vertexArray_, location);
+        glVertexArrayAttribFormat(vertexArray_, location, format.size, format.type,
+                                  format.normalized ? GL_TRUE : GL_FALSE, element->Offset);
+        glVertexArrayAttribBinding(vertexArray_, location, element->Stream);
+        streamsUsed |= 1u << element->Stream;
+        enabledAttributes_.push_back(input.location);
+    }
+    // Inputs nothing feeds read (0, 0, 0, 1); the fixed function's missing
+    // diffuse colour is white, as Direct3D lights an uncoloured vertex.
+    for (const VertexInputBinding& input : active.inputs) {
+        if (input.location < 0 || std::find(enabledAttributes_.begin(), enabledAttributes_.end(),
+                                            input.location) != enabledAttributes_.end())
+            continue;
+        const bool white = !program_ && input.location == FixedFunction::kDiffuseLocation;
+        const float value = white ? 1.0f : 0.0f;
+        glVertexAttrib4f(static_cast<GLuint>(input.location), value, value, value, 1.0f);
+    }
+    for (GLuint stream = 0; stream < 16; ++stream)
+        if (streamsUsed & (1u << stream))
+            glVertexArrayVertexBuffer(vertexArray_, stream, buffers[stream],
+                                      static_cast<GLintptr>(offsets[stream]),
+                                      static_cast<GLsizei>(strides[stream]));
+}
+
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    const GLenum mode = DecodePrimitiveType(type);
+    if (mode == 0) return D3DERR_INVALIDCALL;
+    const HRESULT ready = PrepareDraw();
+    if (ready != D3D_OK) return FAILED(ready) ? ready : D3D_OK;
+    std::array<unsigned, 16> buffers{};
+    for (size_t s = 0; s < streams_.size(); ++s)
+        buffers[s] = streams_[s] ? streams_[s]->GlName() : 0;
+    ApplyVertexInputs(buffers, streamOffsets_, streamStrides_);
+    glDrawArrays(mode, static_cast<GLint>(startVertex),
+                 static_cast<GLsizei>(VertexCount(type, primitiveCount)));
+    KL_GL_CHECK();
+    return D3D_OK;
+}
+
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT, UINT,
+                                     UINT startIndex, UINT primitiveCount) {
+    const GLenum mode = DecodePrimitiveType(type);
+    if (mode == 0 || !indices_) return D3DERR_INVALIDCALL;
+    const HRESULT ready = PrepareDraw();
+    if (ready != D3D_OK) return FAILED(ready) ? ready : D3D_OK;
+    std::array<unsigned, 16> buffers{};
+    for (size_t s = 0; s < streams_.size(); ++s)
+        buffers[s] = streams_[s] ? streams_[s]->GlName() : 0;
+    ApplyVertexInputs(buffers, streamOffsets_, streamStrides_);
+    const bool wide = indices_->Format() == D3DFMT_INDEX32;
+    glVertexArrayElementBuffer(vertexArray_, indices_->GlName());
+    glDrawElementsBaseVertex(
+        mode, static_cast<GLsizei>(VertexCount(type, primitiveCount)),
+        wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * (wide ? 4 : 2)),
+        baseVertexIndex);
+    KL_GL_CHECK();
+    return D3D_OK;
+}
+
+HRESULT Device::DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                                UINT stride, const void* indices, D3DFORMAT indexFormat) {
+    const GLenum mode = DecodePrimitiveType(type);
+    if (mode == 0 || !vertices || stride == 0) return D3DERR_INVALIDCALL;
+    const HRESULT ready = PrepareDraw();
+    // Drawing from user memory unbinds stream 0 (and the indices), as on Windows.
+    streams_[0] = nullptr;
+    streamOffsets_[0] = streamStrides_[0] = 0;
+    if (indices) indices_ = nullptr;
+    if (ready != D3D_OK) return FAILED(ready) ? ready : D3D_OK;
+    const UINT count = VertexCount(type, primitiveCount);
+    const bool wide = indexFormat == D3DFMT_INDEX32;
+    UINT vertexCount = count;
+    if (indices) {
+        vertexCount = 0;
+        for (UINT i = 0; i < count; ++i) {
+            const UINT index = wide ? static_cast<const uint32_t*>(indices)[i]
+                                    : static_cast<const uint16_t*>(indices)[i];
+            vertexCount = std::max(vertexCount, index + 1);
+        }
+        glNamedBufferData(userIndexBuffer_, static_cast<GLsizeiptr>(count) * (wide ? 4 : 2),
+                          indices, GL_STREAM_DRAW);
+        glVertexArrayElementBuffer(vertexArray_, userIndexBuffer_);
+    }
+    glNamedBufferData(userVertexBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices,
+                      GL_STREAM_DRAW);
+    std::array<unsigned, 16> buffers{};
+    std::array<UINT, 16> offsets{}, strides{};
+    buffers[0] = userVertexBuffer_;
+    strides[0] = stride;
+    ApplyVertexInputs(buffers, offsets, strides);
+    if (indices)
+        glDrawElements(mode, static_cast<GLsizei>(count),
+                       wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+    else
+        glDrawArrays(mode, 0, static_cast<GLsizei>(count));
+    KL_GL_CHECK();
+    return D3D_OK;
+}
+
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                                UINT stride) {
+    return DrawUserPointer(type, primitiveCount, vertices, stride, nullptr, D3DFMT_UNKNOWN);
+}
+
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT, UINT, UINT primitiveCount,
+                                       const void* indices, D3DFORMAT indexFormat,
+                                       const void* vertices, UINT stride) {
+    if (!indices || (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
+        return D3DERR_INVALIDCALL;
+    return DrawUserPointer(type, primitiveCount, vertices, stride, indices, indexFormat);
+}
+
+}  // namespace kl::d3d9

@@ -1,0 +1,14 @@
+#include "gl/check.h"
+
+#include <GL/glcorearb.h>
+
+#include <cstdio>
+
+namespace kl::gl {
+
+void ReportErrors(const char* file, int line) {
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
+        std::fprintf(stderr, "%s(%d): GL error 0x%04x\n", file, line, error);
+}
+
+}  // namespace kl::gl

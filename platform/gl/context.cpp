@@ -1,0 +1,131 @@
+#include "gl/context.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <SDL.h>
+
+namespace kl::gl {
+namespace {
+
+// One EGL display for the whole process. It is never terminated: terminating
+// it would destroy the contexts of every other device still alive.
+EGLDisplay SurfacelessDisplay() {
+    static const EGLDisplay display = [] {
+        EGLDisplay d = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA,
+                                             reinterpret_cast<void*>(EGL_DEFAULT_DISPLAY), nullptr);
+        if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr)) return EGL_NO_DISPLAY;
+        return d;
+    }();
+    return display;
+}
+
+class OffscreenContext final : public Context {
+public:
+    OffscreenContext(EGLDisplay display, EGLContext context)
+        : display_(display), context_(context) {}
+    ~OffscreenContext() override {
+        if (eglGetCurrentContext() == context_)
+            eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroyContext(display_, context_);
+    }
+    SDL_Window* Window() const override { return nullptr; }
+    void Swap() override {}
+    void SetSwapInterval(int) override {}
+
+protected:
+    bool Bind() override {
+        if (eglGetCurrentContext() == context_) return true;
+        return eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
+    }
+
+private:
+    EGLDisplay display_;
+    EGLContext context_;
+};
+
+class WindowContext final : public Context {
+public:
+    WindowContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+    ~WindowContext() override {
+        if (SDL_GL_GetCurrentContext() == context_) SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(context_);
+    }
+    SDL_Window* Window() const override { return window_; }
+    void Swap() override {
+        MakeCurrent();
+        SDL_GL_SwapWindow(window_);
+    }
+    void SetSwapInterval(int interval) override {
+        MakeCurrent();
+        SDL_GL_SetSwapInterval(interval);
+    }
+
+protected:
+    bool Bind() override {
+        if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window_)
+            return true;
+        return SDL_GL_MakeCurrent(window_, context_) == 0;
+    }
+
+private:
+    SDL_Window* window_;
+    SDL_GLContext context_;
+};
+
+}  // namespace
+
+bool OffscreenContextsAvailable() {
+    return SurfacelessDisplay() != EGL_NO_DISPLAY;
+}
+
+std::unique_ptr<Context> Context::CreateOffscreen(std::string* error) {
+    const EGLDisplay display = SurfacelessDisplay();
+    if (display == EGL_NO_DISPLAY) {
+        *error = "no EGL surfaceless display (EGL_MESA_platform_surfaceless)";
+        return nullptr;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        *error = "EGL cannot bind the OpenGL API";
+        return nullptr;
+    }
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                 4,
+                                 EGL_CONTEXT_MINOR_VERSION,
+                                 5,
+                                 EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                 EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                 EGL_NONE};
+    const EGLContext context =
+        eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
+    if (context == EGL_NO_CONTEXT) {
+        *error = "EGL cannot create an OpenGL 4.5 core context";
+        return nullptr;
+    }
+    std::unique_ptr<Context> result = std::make_unique<OffscreenContext>(display, context);
+    if (!result->MakeCurrent()) {
+        *error = "eglMakeCurrent failed";
+        return nullptr;
+    }
+    return result;
+}
+
+std::unique_ptr<Context> Context::CreateForWindow(SDL_Window* window, std::string* error) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    // The window's own framebuffer only receives the finished picture; depth
+    // and stencil live in the device's back-buffer FBO.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    const SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        *error = std::string("SDL cannot create an OpenGL 4.5 core context: ") + SDL_GetError();
+        return nullptr;
+    }
+    std::unique_ptr<Context> result = std::make_unique<WindowContext>(window, context);
+    result->MakeCurrent();
+    return result;
+}
+
+}  // namespace kl::gl

@@ -1,0 +1,40 @@
+// OpenGL 4.5 core contexts: one per Direct3D device. A context either renders
+// offscreen through EGL (surfaceless, Mesa's llvmpipe where there is no GPU) or
+// belongs to an SDL window it can present to.
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
+namespace kl::gl {
+
+class Context {
+public:
+    virtual ~Context() = default;
+
+    // Creates an offscreen context; nullptr with a reason in *error.
+    static std::unique_ptr<Context> CreateOffscreen(std::string* error);
+    // Creates a context for an SDL window made with SDL_WINDOW_OPENGL.
+    static std::unique_ptr<Context> CreateForWindow(SDL_Window* window, std::string* error);
+
+    // Makes this context current on the calling thread; cheap when it already
+    // is. False when the window system refuses.
+    bool MakeCurrent() { return Bind(); }
+    // The SDL window this context presents to, or nullptr when offscreen.
+    virtual SDL_Window* Window() const = 0;
+    // Shows the window's back buffer (no-op offscreen).
+    virtual void Swap() = 0;
+    // Sets the swap interval of a window context: 0 immediate, 1 vsync.
+    virtual void SetSwapInterval(int interval) = 0;
+
+protected:
+    // Makes the context current unless it already is; false on failure.
+    virtual bool Bind() = 0;
+};
+
+// True when the offscreen (EGL surfaceless) path works on this machine.
+bool OffscreenContextsAvailable();
+
+}  // namespace kl::gl
