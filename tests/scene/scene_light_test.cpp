@@ -3,6 +3,7 @@
 #include "app/scene_light.h"
 
 #include <climits>
+#include <cstdint>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -119,7 +120,7 @@ TEST_F(SceneLightTest, FileEndingBeforeTheEleventhValueFailsAndStoresNothing) {
     SceneLight light;
     const HRESULT hr = light.Load(nullptr, L"short.txt");
     EXPECT_EQ(hr, kLightFileTooShort);
-    EXPECT_EQ(static_cast<unsigned long>(hr), 0x80070026ul);
+    EXPECT_EQ(static_cast<uint32_t>(hr), 0x80070026u);
     EXPECT_TRUE(FAILED(hr));
     EXPECT_FALSE(light.loaded);
     ExpectVector(light.colour, 1.0f, 1.0f, 1.0f, 0.0f);

@@ -3,6 +3,7 @@
 #include "app/scene.h"
 
 #include <string>
+#include <cstdint>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ protected:
 
 TEST_F(LoadSceneTest, MissingLightListIsReportedAndTheMeshListIsNotRead) {
     WriteFile("test.meshs", "! no meshes\n");
-    EXPECT_EQ(static_cast<unsigned long>(Load()), 0x88760866ul);
+    EXPECT_EQ(static_cast<uint32_t>(Load()), 0x88760866u);
     ExpectOneErrorBox(L"Can`t open scene lights file!");
     EXPECT_EQ(meshList, nullptr);
 }
@@ -69,7 +70,7 @@ TEST_F(LoadSceneTest, MissingMeshListIsReported) {
 TEST_F(LoadSceneTest, MeshListWithOnlyCommentsHasNoMeshes) {
     WriteFile("test.lights", "");
     WriteFile("test.meshs", "! the hall\r\n\r\n!meshes\\room.x\r\n");
-    EXPECT_EQ(static_cast<unsigned long>(Load()), 0x8876086Cul);
+    EXPECT_EQ(static_cast<uint32_t>(Load()), 0x8876086Cu);
     ExpectOneErrorBox(L"No meshes in scene!");
     EXPECT_EQ(meshCount, 0);
     EXPECT_EQ(meshList, nullptr);

@@ -2,6 +2,7 @@
 #include "app/texture_paths.h"
 
 #include <string>
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ TEST(TexturePathsTest, OverLongNameOrPathFailsAndLeavesTheOutputAlone) {
               kTexturePathTooLong);
     EXPECT_EQ(ComposeTexturePaths(std::string(5000, 'x').c_str(), &paths), kTexturePathTooLong);
     EXPECT_EQ(paths.diffuse, L"unchanged");
-    EXPECT_EQ(static_cast<unsigned long>(kTexturePathTooLong), 0x800700CEul);
+    EXPECT_EQ(static_cast<uint32_t>(kTexturePathTooLong), 0x800700CEu);
 }
 
 }  // namespace
