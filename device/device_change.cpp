@@ -152,8 +152,11 @@ HRESULT SwitchDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existi
             ShutdownFramework(0);
             return hr;
         } else if (FAILED(hr)) {
-            // The inner change takes over the previous settings as its own.
+            // The inner change takes over the previous settings as its own
+            // and pauses for itself; this change's pause ends here, or the
+            // program would stay paused after a recovered reset.
             state.SetCurrentSettings(previous);
+            EndChange();
             hr = SwitchDevice(newSettings, existingDevice, true, keepWindowOnMonitor);
             delete next;
             if (SUCCEEDED(hr)) return S_OK;

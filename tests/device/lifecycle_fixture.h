@@ -82,6 +82,10 @@ protected:
         SetFrameDrawCallback(RecordDraw, nullptr);
     }
 
+    // Everything is released while the test's objects still exist; the
+    // exit-time shutdown then finds nothing left to do.
+    void TearDown() override { ShutdownFramework(0); }
+
     virtual void SetVirtualMonitors() {}
     virtual Hardware MakeHardware() { return OneAdapter(StandardAdapter()); }
 
