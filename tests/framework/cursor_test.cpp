@@ -68,40 +68,53 @@ TEST_F(CursorTest, FullscreenWithoutCursorOrClipHidesAndFrees) {
     EXPECT_EQ(0, device.cursorPropertiesCalls);
 }
 
-// The class cursor's image becomes an A8R8G8B8 surface: opaque colour where
-// the AND mask is clear, transparent elsewhere; a monochrome cursor's mask
-// holds both masks, so the surface is half its height.
-TEST_F(CursorTest, CursorSurfaceHasTheIconsSizeAndHotSpot) {
-    HCURSOR cursor = reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR));
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(cursor, &info));
-    BITMAP mask{};
-    ASSERT_NE(0, GetObjectW(info.hbmMask, sizeof(BITMAP), &mask));
-    const bool monochrome = info.hbmColor == nullptr;
-    DeleteObject(info.hbmMask);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-
-    ASSERT_EQ(S_OK, SetDeviceCursorFromIcon(&device, cursor));
+// The platform's arrow is a monochrome cursor: a 32 x 64 mask holding the AND
+// mask above the XOR mask. Inside the arrow (rows 0-15, x <= y) the AND mask
+// is clear; the outline (x == 0, x == y or row 15) is black in the XOR mask,
+// the rest of the inside white.
+TEST_F(CursorTest, MonochromeArrowBecomesA32By32CursorSurface) {
+    HCURSOR arrow = reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR));
+    ASSERT_EQ(S_OK, SetDeviceCursorFromIcon(&device, arrow));
     ASSERT_EQ(1u, device.surfaces.size());
     const auto* surface = device.surfaces[0];
-    EXPECT_EQ(UINT(mask.bmWidth), surface->width);
-    EXPECT_EQ(UINT(monochrome ? mask.bmHeight / 2 : mask.bmHeight), surface->height);
+    EXPECT_EQ(32u, surface->width);
+    EXPECT_EQ(32u, surface->height);
     EXPECT_EQ(D3DFMT_A8R8G8B8, surface->format);
     EXPECT_EQ(D3DPOOL_SCRATCH, surface->pool);
     EXPECT_EQ(static_cast<IDirect3DSurface9*>(device.surfaces[0]), device.cursorSurface);
-    EXPECT_EQ(LONG(info.xHotspot), device.cursorHotSpot.x);
-    EXPECT_EQ(LONG(info.yHotspot), device.cursorHotSpot.y);
+    EXPECT_EQ(0, device.cursorHotSpot.x);
+    EXPECT_EQ(0, device.cursorHotSpot.y);
     EXPECT_FALSE(surface->isLocked);
     EXPECT_EQ(1u, surface->references);  // the framework released its own
-    int opaque = 0;
-    for (UINT y = 0; y < surface->height; ++y) {
-        for (UINT x = 0; x < surface->width; ++x) {
-            const uint32_t pixel = surface->Pixel(x, y);
-            EXPECT_TRUE(pixel == 0 || (pixel >> 24) == 0xFF) << x << "," << y;
-            if (pixel != 0) ++opaque;
-        }
-    }
-    EXPECT_GT(opaque, 0);  // an arrow has visible pixels
+
+    EXPECT_EQ(0xFF000000u, surface->Pixel(0, 0));    // tip, outline
+    EXPECT_EQ(0xFFFFFFFFu, surface->Pixel(1, 5));    // inside
+    EXPECT_EQ(0xFF000000u, surface->Pixel(7, 7));    // diagonal edge
+    EXPECT_EQ(0xFF000000u, surface->Pixel(5, 15));   // bottom edge
+    EXPECT_EQ(0x00000000u, surface->Pixel(10, 5));   // right of the diagonal
+    EXPECT_EQ(0x00000000u, surface->Pixel(0, 16));   // below the arrow
+    EXPECT_EQ(0x00000000u, surface->Pixel(31, 31));  // far corner
+}
+
+// The window's icon (the program file's first icon) is a colour icon: a grey
+// frame two pixels in, a blue title bar above row 8, a white body, and a
+// transparent margin.
+TEST_F(CursorTest, ColourIconKeepsItsHeightAndColours) {
+    HICON icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+    ASSERT_NE(nullptr, icon);
+    ASSERT_EQ(S_OK, SetDeviceCursorFromIcon(&device, icon));
+    ASSERT_EQ(1u, device.surfaces.size());
+    const auto* surface = device.surfaces[0];
+    EXPECT_EQ(32u, surface->width);
+    EXPECT_EQ(32u, surface->height);
+    EXPECT_EQ(16, device.cursorHotSpot.x);
+    EXPECT_EQ(16, device.cursorHotSpot.y);
+    EXPECT_EQ(0x00000000u, surface->Pixel(1, 1));
+    EXPECT_EQ(0xFF606060u, surface->Pixel(2, 2));
+    EXPECT_EQ(0xFF2050A0u, surface->Pixel(10, 5));
+    EXPECT_EQ(0xFFF0F0F0u, surface->Pixel(10, 20));
+    EXPECT_EQ(0xFF606060u, surface->Pixel(29, 29));
+    EXPECT_EQ(0x00000000u, surface->Pixel(30, 30));
 }
 
 TEST_F(CursorTest, FailuresAreReportedAndLeaveNoSurface) {

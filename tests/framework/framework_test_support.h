@@ -20,11 +20,13 @@ protected:
         kl::testing::UseManualClock(1000);
     }
 
-    // The state outlives the test (its teardown runs at process exit), so
-    // nothing owned by the test may stay in it.
+    // The state outlives the test (its teardown runs at process exit, after
+    // the platform's own tables are gone), so nothing owned by the test and
+    // no window may stay in it.
     void TearDown() override {
         FrameworkState& state = GetFrameworkState();
         state.SetDevice(nullptr);
+        if (HWND window = state.GetFocusWindow()) SendMessageW(window, WM_CLOSE, 0, 0);
         if (state.GetCurrentSettings() == settings.get()) state.SetCurrentSettings(nullptr);
     }
 

@@ -174,6 +174,7 @@ TEST_F(WindowTest, F10WithoutMenuDoesNotReachTheSystemMenu) {
 
 TEST_F(WindowTest, MinimizePausesAndAnEmptyRestoreChangesNothing) {
     HWND window = CreateWindowFromCommandLine(L"app.exe");
+    UseSettings(true);  // windowed: losing the focus on minimize pauses nothing more
     ShowWindow(window, SW_SHOWNORMAL);
     ShowWindow(window, SW_MINIMIZE);
     FrameworkState& state = GetFrameworkState();
