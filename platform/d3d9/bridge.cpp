@@ -6,9 +6,10 @@
 namespace kl::d3d9 {
 
 // The half-pixel offset: Direct3D 9 puts pixel centres on integer window
-// coordinates, GL half a pixel further; shifting every vertex by half a pixel
-// right and down (kl_d3d_half_pixel = (1/width, -1/height) of the viewport, in
-// clip units per w) lands primitives on the pixels Direct3D would cover.
+// coordinates, GL half a pixel further; shifting every vertex right and down by
+// (about) half a pixel lands primitives on the pixels Direct3D would cover. The
+// device sets kl_d3d_half_pixel per draw from the viewport size, in clip units
+// per w.
 const char kVertexPrologueGlsl[] =
     "uniform vec2 kl_d3d_half_pixel;\n"
     "void kl_d3d_vertex_epilogue() {\n"

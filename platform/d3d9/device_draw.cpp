@@ -16,6 +16,13 @@
 namespace kl::d3d9 {
 namespace {
 
+// Direct3D 9 puts pixel centres half a pixel before GL's. The shift stops 1/64
+// pixel short of a half so that an edge running exactly through a Direct3D
+// pixel centre falls just before the GL centre: left and top edges then take
+// the pixel and right and bottom edges leave it, Direct3D's top-left rule,
+// whatever GL's own tie rule is.
+constexpr float kHalfPixelShift = 0.5f - 1.0f / 64.0f;
+
 bool HasUsage(const std::vector<D3DVERTEXELEMENT9>& elements, BYTE usage) {
     return std::any_of(elements.begin(), elements.end(),
                        [usage](const D3DVERTEXELEMENT9& e) { return e.Usage == usage; });
@@ -78,8 +85,8 @@ HRESULT Device::PrepareDraw() {
     }
     if (halfPixelLocation_ >= 0)
         glProgramUniform2f(active.glProgram, halfPixelLocation_,
-                           1.0f / static_cast<float>(viewport_.Width),
-                           -1.0f / static_cast<float>(viewport_.Height));
+                           2.0f * kHalfPixelShift / static_cast<float>(viewport_.Width),
+                           -2.0f * kHalfPixelShift / static_cast<float>(viewport_.Height));
     if (alphaFuncLocation_ >= 0)
         glProgramUniform1i(active.glProgram, alphaFuncLocation_, states_.AlphaFunc());
     if (alphaRefLocation_ >= 0)
