@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/scene_file.h"
-#include "app/scene_text_reader.h"
 
 namespace {
 
@@ -85,7 +84,10 @@ HRESULT SceneLight::Load(IDirect3DDevice9* device, const wchar_t* path) {
     if (!FileExistsAt(path)) return D3DERR_NOTFOUND;
     SceneTextReader reader(OpenSceneFile(path));
     if (!reader.IsOpen()) return D3DERR_NOTFOUND;
+    return LoadValues(reader);
+}
 
+HRESULT SceneLight::LoadValues(SceneTextReader& reader) {
     LightValues values;
     if (!ReadLightValues(reader, &values)) return kLightFileTooShort;
 
@@ -110,7 +112,9 @@ HRESULT SceneLight::Update(IDirect3DDevice9* device, const D3DXVECTOR3& origin,
                            const D3DXMATRIX& cameraMatrix, float aspectRatio, double t) {
     if (!loaded) return S_FALSE;
 
+    // A camera matrix without an inverse leaves the view matrix at the identity.
     D3DXMATRIX view;
+    D3DXMatrixIdentity(&view);
     D3DXMatrixInverse(&view, nullptr, &cameraMatrix);
     const D3DXVECTOR3 worldPosition(position.x, position.y, position.z);
     const D3DXVECTOR3 worldDirection(direction.x, direction.y, direction.z);

@@ -5,6 +5,8 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include "app/scene_text_reader.h"
+
 enum class LightKind : int {
     Sun = 1,
     Point = 2,
@@ -36,6 +38,8 @@ struct SceneLight {
     // file or it cannot be opened; kLightFileTooShort when it ends before its
     // eleventh value (nothing is stored then).
     HRESULT Load(IDirect3DDevice9* device, const wchar_t* path);
+    // Reads the eleven values from an open light file (Load's reading part).
+    HRESULT LoadValues(SceneTextReader& reader);
 
     // Brings the view-space position and direction up to date with the camera
     // and makes a pulsing light pulse at the time t (seconds). Returns 1 and
