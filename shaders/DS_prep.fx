@@ -287,10 +287,10 @@ float4 DeferredPS(QuadVertex q, uniform bool isSun) : COLOR0 {
 
 // ---- techniques ----
 
-// Geometry channels overwrite: blending left on by the last frame's lights
-// must not mix surfaces in the buffer.
-#define GEOMETRY_STATES \
-    ZEnable = true; ZWriteEnable = true; ZFunc = LessEqual; AlphaBlendEnable = false
+// Blending is the renderer's: it turns it off for the geometry buffer and
+// leaves it on in the channel view, where the channels of several lights add.
+// LessEqual lets a second draw at the same depth through.
+#define GEOMETRY_STATES ZEnable = true; ZWriteEnable = true; ZFunc = LessEqual
 
 technique RenderDiffuseToTexture {
     pass P0 {

@@ -2,6 +2,7 @@
 
 #include <GL/glcorearb.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace kl::d3dx9 {
@@ -109,18 +110,20 @@ void UploadUniform(unsigned program, int location, const hlsl::Type& type, int e
     if (type.base == BaseType::Uint) {
         std::vector<GLuint> u(count);
         for (size_t i = 0; i < count; ++i)
-            u[i] = floats[i] <= 0 ? 0u : static_cast<GLuint>(floats[i]);
+            u[i] = floats[i] <= 0 ? 0u : static_cast<GLuint>(std::min(floats[i], 4294967040.0f));
         if (n == 1) glProgramUniform1uiv(program, location, elements, u.data());
         if (n == 2) glProgramUniform2uiv(program, location, elements, u.data());
         if (n == 3) glProgramUniform3uiv(program, location, elements, u.data());
         if (n == 4) glProgramUniform4uiv(program, location, elements, u.data());
         return;
     }
-    // int and bool uniforms both take integers.
+    // int and bool uniforms both take integers; stored values are floats,
+    // clamped here so the conversion stays defined.
     std::vector<GLint> v(count);
-    for (size_t i = 0; i < count; ++i)
-        v[i] = type.base == BaseType::Bool ? (floats[i] != 0.0f ? 1 : 0)
-                                           : static_cast<GLint>(floats[i]);
+    for (size_t i = 0; i < count; ++i) {
+        const float f = std::min(std::max(floats[i], -2147483648.0f), 2147483520.0f);
+        v[i] = type.base == BaseType::Bool ? (floats[i] != 0.0f ? 1 : 0) : static_cast<GLint>(f);
+    }
     if (n == 1) glProgramUniform1iv(program, location, elements, v.data());
     if (n == 2) glProgramUniform2iv(program, location, elements, v.data());
     if (n == 3) glProgramUniform3iv(program, location, elements, v.data());

@@ -225,7 +225,8 @@ HRESULT Effect::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
         if (p->desc.type.base == hlsl::BaseType::Float) {
             std::memcpy(dst, &p->values[i], 4);
         } else {
-            const int32_t n = static_cast<int32_t>(p->values[i]);
+            const float f = std::min(std::max(p->values[i], -2147483648.0f), 2147483520.0f);
+            const int32_t n = static_cast<int32_t>(f);
             std::memcpy(dst, &n, 4);
         }
     }
@@ -250,7 +251,7 @@ HRESULT Effect::SetInt(D3DXHANDLE hParameter, INT n) {
 HRESULT Effect::GetInt(D3DXHANDLE hParameter, INT* pn) {
     FLOAT f = 0;
     const HRESULT hr = GetFloat(hParameter, &f);
-    if (SUCCEEDED(hr)) *pn = static_cast<INT>(f);
+    if (SUCCEEDED(hr)) *pn = static_cast<INT>(std::min(std::max(f, -2147483648.0f), 2147483520.0f));
     return hr;
 }
 

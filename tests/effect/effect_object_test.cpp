@@ -1,0 +1,310 @@
+// ID3DXEffect on the headless device: creation from files, handles and
+// names, parameter values, the state save/restore of Begin/End, textures
+// bound through sampler states, reference counts, errors, and drawing.
+#include <gtest/gtest.h>
+
+#include <d3dx9.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kFlatColour[] = R"(
+float4x4 matWVP;
+float4 tint = {0, 1, 0, 1};
+texture tex;
+sampler2D texSampler = sampler_state { Texture = <tex>; MinFilter = Point; MagFilter = Point; AddressU = Clamp; AddressV = Mirror; };
+struct VOut { float4 pos : POSITION; float2 uv : TEXCOORD0; };
+VOut VS(float4 p : POSITION, float2 uv : TEXCOORD0) { VOut o; o.pos = mul(p, matWVP); o.uv = uv; return o; }
+float4 PS(VOut i) : COLOR { return tint; }
+float4 TexturedPS(VOut i) : COLOR { return tex2D(texSampler, i.uv); }
+technique Flat { pass P0 { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); CullMode = None; ZEnable = false; } }
+technique Textured { pass P0 { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 TexturedPS(); ZFunc = Greater; ZWriteEnable = false; } }
+)";
+
+struct QuadVertex {
+    float x, y, z, u, v;
+};
+
+LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+std::wstring Widen(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+class EffectDevice : public ::testing::Test {
+protected:
+    static constexpr UINT kSize = 32;
+
+    void SetUp() override {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = TestWindowProc;
+        wc.lpszClassName = L"KestraluneEffectTest";
+        RegisterClassW(&wc);
+        window_ = CreateWindowExW(0, L"KestraluneEffectTest", L"effect test", WS_OVERLAPPEDWINDOW,
+                                  0, 0, kSize, kSize, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window_, nullptr);
+        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(d3d_, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = kSize;
+        pp.BackBufferHeight = kSize;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.BackBufferCount = 1;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.hDeviceWindow = window_;
+        pp.Windowed = TRUE;
+        pp.EnableAutoDepthStencil = TRUE;
+        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
+                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
+                  S_OK);
+    }
+
+    void TearDown() override {
+        if (effect_) effect_->Release();
+        if (device_) {
+            EXPECT_EQ(device_->Release(), 0u) << "an effect leaked a device reference";
+        }
+        if (d3d_) d3d_->Release();
+        if (window_) DestroyWindow(window_);
+    }
+
+    HRESULT CreateFromText(const char* text, LPD3DXBUFFER* errors = nullptr) {
+        return D3DXCreateEffect(device_, text, static_cast<UINT>(std::strlen(text)), nullptr,
+                                nullptr, 0, nullptr, &effect_, errors);
+    }
+
+    DWORD RenderState(D3DRENDERSTATETYPE state) {
+        DWORD value = 0xdeadbeef;
+        EXPECT_EQ(device_->GetRenderState(state, &value), S_OK);
+        return value;
+    }
+
+    ULONG DeviceRefs() {
+        device_->AddRef();
+        return device_->Release();
+    }
+
+    void DrawQuad() {
+        const QuadVertex quad[] = {
+            {-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {1, -1, 0.5f, 1, 1}};
+        ASSERT_EQ(device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1), S_OK);
+        ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex)), S_OK);
+    }
+
+    // The back buffer's colour at (x, y) as 0x00RRGGBB.
+    DWORD Pixel(UINT x, UINT y) {
+        IDirect3DSurface9* target = nullptr;
+        IDirect3DSurface9* copy = nullptr;
+        DWORD colour = 0xffffffff;
+        EXPECT_EQ(device_->GetRenderTarget(0, &target), S_OK);
+        EXPECT_EQ(device_->CreateOffscreenPlainSurface(kSize, kSize, D3DFMT_X8R8G8B8,
+                                                       D3DPOOL_SYSTEMMEM, &copy, nullptr),
+                  S_OK);
+        if (target && copy && device_->GetRenderTargetData(target, copy) == S_OK) {
+            D3DLOCKED_RECT locked{};
+            if (copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == S_OK) {
+                std::memcpy(&colour, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4,
+                            4);
+                copy->UnlockRect();
+            }
+        }
+        if (copy) copy->Release();
+        if (target) target->Release();
+        return colour & 0x00ffffff;
+    }
+
+    HWND window_ = nullptr;
+    IDirect3D9* d3d_ = nullptr;
+    IDirect3DDevice9* device_ = nullptr;
+    ID3DXEffect* effect_ = nullptr;
+};
+
+TEST_F(EffectDevice, LoadsDsPrepThroughAWindowsStylePath) {
+    const char* root = std::getenv("KESTRALUNE_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    // Backslashes and the wrong letter case, as the system writes the path.
+    const std::wstring path = Widen(std::string(root) + "\\SHADERS\\ds_prep.FX");
+    ASSERT_EQ(D3DXCreateEffectFromFileW(device_, path.c_str(), nullptr, nullptr, 0, nullptr,
+                                        &effect_, nullptr),
+              S_OK);
+    for (const char* name : {"RenderDiffuseToTexture", "RenderNormalToTexture",
+                             "RenderSpecularToTexture", "RenderPositionToTexture", "RenderDSSun",
+                             "RenderDSPoint", "RenderClassicSun", "RenderClassicPoint"})
+        EXPECT_EQ(effect_->SetTechnique(name), S_OK) << name;
+    EXPECT_NE(effect_->GetParameterByName(nullptr, "matInvVP"), nullptr);
+}
+
+TEST_F(EffectDevice, MissingFileAndCompileErrorsFailWithAMessage) {
+    EXPECT_EQ(D3DXCreateEffectFromFileW(device_, L"no\\such\\file.fx", nullptr, nullptr, 0, nullptr,
+                                        &effect_, nullptr),
+              D3DERR_NOTFOUND);
+    EXPECT_EQ(effect_, nullptr);
+    LPD3DXBUFFER errors = nullptr;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateFromText("float4 x = ;\ntechnique T { pass { } }", &errors), E_FAIL);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(effect_, nullptr);
+    ASSERT_NE(errors, nullptr);
+    const std::string message = static_cast<const char*>(errors->GetBufferPointer());
+    errors->Release();
+    EXPECT_EQ(message, "<memory>(1,12): expected an expression but found ';'");
+    EXPECT_EQ(printed, message + "\n");
+    EXPECT_EQ(DeviceRefs(), 1u);
+}
+
+TEST_F(EffectDevice, UnknownNamesFailWithoutCrashing) {
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    EXPECT_EQ(effect_->SetTechnique("NoSuchTechnique"), D3DERR_INVALIDCALL);
+    EXPECT_EQ(effect_->SetTechnique(nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(effect_->GetParameterByName(nullptr, "missing"), nullptr);
+    EXPECT_EQ(effect_->GetTechniqueByName("missing"), nullptr);
+    D3DXMATRIX m{};
+    EXPECT_EQ(effect_->SetMatrix("missing", &m), D3DERR_INVALIDCALL);
+    EXPECT_EQ(effect_->SetMatrix("tint", &m), D3DERR_INVALIDCALL);
+    EXPECT_EQ(effect_->SetFloat("tex", 1.0f), D3DERR_INVALIDCALL);
+    EXPECT_EQ(effect_->SetTexture("tint", nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(effect_->BeginPass(0), D3DERR_INVALIDCALL);  // before Begin
+    EXPECT_EQ(effect_->End(), D3DERR_INVALIDCALL);
+}
+
+TEST_F(EffectDevice, HandlesAndNamesAddressTheSameParameter) {
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    D3DXHANDLE tint = effect_->GetParameterByName(nullptr, "tint");
+    ASSERT_NE(tint, nullptr);
+    const D3DXVECTOR4 red(1, 0, 0, 0.5f);
+    EXPECT_EQ(effect_->SetVector(tint, &red), S_OK);
+    D3DXVECTOR4 back;
+    EXPECT_EQ(effect_->GetVector("tint", &back), S_OK);
+    EXPECT_EQ(back, red);
+    D3DXMATRIX m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
+    EXPECT_EQ(effect_->SetMatrix("matWVP", &m), S_OK);
+    D3DXMATRIX got{};
+    EXPECT_EQ(effect_->GetMatrix(effect_->GetParameterByName(nullptr, "matWVP"), &got), S_OK);
+    EXPECT_EQ(std::memcmp(&got, &m, sizeof m), 0);
+    D3DXHANDLE flat = effect_->GetTechniqueByName("Flat");
+    EXPECT_EQ(effect_->SetTechnique(flat), S_OK);
+    EXPECT_EQ(effect_->GetCurrentTechnique(), flat);
+}
+
+TEST_F(EffectDevice, BeginSavesAndEndRestoresThePassStates) {
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL), S_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZWRITEENABLE, TRUE), S_OK);
+    ASSERT_EQ(effect_->SetTechnique("Textured"), S_OK);
+    UINT passes = 0;
+    ASSERT_EQ(effect_->Begin(&passes, 0), S_OK);
+    EXPECT_EQ(passes, 1u);
+    ASSERT_EQ(effect_->BeginPass(0), S_OK);
+    EXPECT_EQ(RenderState(D3DRS_ZFUNC), static_cast<DWORD>(D3DCMP_GREATER));
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(effect_->EndPass(), S_OK);
+    EXPECT_EQ(effect_->End(), S_OK);
+    EXPECT_EQ(RenderState(D3DRS_ZFUNC), static_cast<DWORD>(D3DCMP_LESSEQUAL));
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(TRUE));
+
+    // Without saving, the pass's states stay.
+    ASSERT_EQ(effect_->Begin(&passes, D3DXFX_DONOTSAVESTATE), S_OK);
+    ASSERT_EQ(effect_->BeginPass(0), S_OK);
+    EXPECT_EQ(effect_->EndPass(), S_OK);
+    EXPECT_EQ(effect_->End(), S_OK);
+    EXPECT_EQ(RenderState(D3DRS_ZFUNC), static_cast<DWORD>(D3DCMP_GREATER));
+}
+
+TEST_F(EffectDevice, SetTextureBindsTheSamplerStateTextureAndItsStates) {
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(
+        device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        S_OK);
+    EXPECT_EQ(effect_->SetTexture("tex", texture), S_OK);
+    ASSERT_EQ(effect_->SetTechnique("Textured"), S_OK);
+    ASSERT_EQ(effect_->Begin(nullptr, 0), S_OK);
+    ASSERT_EQ(effect_->BeginPass(0), S_OK);
+    IDirect3DBaseTexture9* bound = nullptr;
+    ASSERT_EQ(device_->GetTexture(0, &bound), S_OK);
+    EXPECT_EQ(bound, texture);
+    if (bound) bound->Release();
+    DWORD value = 0;
+    EXPECT_EQ(device_->GetSamplerState(0, D3DSAMP_ADDRESSV, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTADDRESS_MIRROR));
+    EXPECT_EQ(device_->GetSamplerState(0, D3DSAMP_MINFILTER, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTEXF_POINT));
+    EXPECT_EQ(effect_->EndPass(), S_OK);
+    EXPECT_EQ(effect_->End(), S_OK);
+    // End puts back the stage's earlier texture (none) and sampler states.
+    ASSERT_EQ(device_->GetTexture(0, &bound), S_OK);
+    EXPECT_EQ(bound, nullptr);
+    EXPECT_EQ(device_->GetSamplerState(0, D3DSAMP_ADDRESSV, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTADDRESS_WRAP));
+    // The effect holds its own reference until the parameter changes.
+    EXPECT_EQ(texture->AddRef(), 3u);
+    texture->Release();
+    EXPECT_EQ(effect_->SetTexture("tex", nullptr), S_OK);
+    EXPECT_EQ(texture->Release(), 0u);
+}
+
+TEST_F(EffectDevice, HoldsADeviceReferenceUntilReleased) {
+    const ULONG before = DeviceRefs();
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    EXPECT_EQ(DeviceRefs(), before + 1);
+    IDirect3DDevice9* fromEffect = nullptr;
+    EXPECT_EQ(effect_->GetDevice(&fromEffect), S_OK);
+    EXPECT_EQ(fromEffect, device_);
+    fromEffect->Release();
+    EXPECT_EQ(effect_->AddRef(), 2u);
+    EXPECT_EQ(effect_->Release(), 1u);
+    EXPECT_EQ(effect_->OnLostDevice(), S_OK);
+    EXPECT_EQ(effect_->OnResetDevice(), S_OK);
+    EXPECT_EQ(effect_->Release(), 0u);
+    effect_ = nullptr;
+    EXPECT_EQ(DeviceRefs(), before);
+}
+
+// A matrix set with SetMatrix reaches the vertex shader with D3DX's
+// row-vector meaning: scaling by 0.5 leaves the corners uncovered.
+TEST_F(EffectDevice, DrawsWithTheSetConstants) {
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    const D3DXMATRIX half(0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+    ASSERT_EQ(effect_->SetMatrix("matWVP", &half), S_OK);
+    const D3DXVECTOR4 blue(0, 0, 1, 1);
+    ASSERT_EQ(effect_->SetVector("tint", &blue), S_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0),
+              S_OK);
+    ASSERT_EQ(device_->BeginScene(), S_OK);
+    ASSERT_EQ(effect_->SetTechnique("Flat"), S_OK);
+    ASSERT_EQ(effect_->Begin(nullptr, 0), S_OK);
+    ASSERT_EQ(effect_->BeginPass(0), S_OK);
+    DrawQuad();
+    // A change after BeginPass takes effect with CommitChanges.
+    const D3DXMATRIX full(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+    const D3DXVECTOR4 red(1, 0, 0, 1);
+    EXPECT_EQ(effect_->EndPass(), S_OK);
+    EXPECT_EQ(effect_->End(), S_OK);
+    ASSERT_EQ(device_->EndScene(), S_OK);
+    EXPECT_EQ(Pixel(kSize / 2, kSize / 2), 0x0000ffu);
+    EXPECT_EQ(Pixel(kSize / 4 + 1, kSize / 4 + 1), 0x0000ffu);
+    EXPECT_EQ(Pixel(1, 1), 0x000000u);
+    EXPECT_EQ(Pixel(kSize - 2, kSize - 2), 0x000000u);
+
+    ASSERT_EQ(device_->BeginScene(), S_OK);
+    ASSERT_EQ(effect_->Begin(nullptr, 0), S_OK);
+    ASSERT_EQ(effect_->BeginPass(0), S_OK);
+    ASSERT_EQ(effect_->SetMatrix("matWVP", &full), S_OK);
+    ASSERT_EQ(effect_->SetVector("tint", &red), S_OK);
+    ASSERT_EQ(effect_->CommitChanges(), S_OK);
+    DrawQuad();
+    EXPECT_EQ(effect_->EndPass(), S_OK);
+    EXPECT_EQ(effect_->End(), S_OK);
+    ASSERT_EQ(device_->EndScene(), S_OK);
+    EXPECT_EQ(Pixel(1, 1), 0xff0000u);
+    EXPECT_EQ(Pixel(kSize / 2, kSize / 2), 0xff0000u);
+}
+
+}  // namespace
