@@ -40,6 +40,9 @@ void CopyBackBufferInto(IDirect3DDevice9* device, IDirect3DTexture9* target) {
 
 void RenderGeometryBuffer(IDirect3DDevice9* device) {
     if (!RenderResourcesHeld()) return;
+    // The previous frame's lights leave additive blending on; a channel drawn
+    // with it would sum overlapping surfaces into meaningless codes.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     for (const GeometryChannel& channel : kChannels) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
         if (SUCCEEDED(device->BeginScene())) {
