@@ -73,3 +73,7 @@ void WINAPI OutputDebugStringW(LPCWSTR lpOutputString);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 }
+
+// The program's Unicode window entry, written by the application and called
+// by the runtime's start-up code (on this platform: platform/entry).
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nShowCmd);
