@@ -1,7 +1,5 @@
 #include "common/wide_text.h"
 
-#include <cwctype>
-
 namespace kl::platform {
 
 namespace {
@@ -83,9 +81,20 @@ std::wstring FromUtf8(std::string_view text) {
     return out;
 }
 
+// Lower case for the letters of Latin-1, Greek and Cyrillic capitals, which
+// do not depend on the C library's locale (the process stays in the "C"
+// locale, where towlower folds ASCII only).
+wchar_t FoldCharacter(wchar_t c) {
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;  // Greek
+    if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    return c;
+}
+
 std::wstring FoldCase(std::wstring_view text) {
     std::wstring out(text);
-    for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    for (wchar_t& c : out) c = FoldCharacter(c);
     return out;
 }
 

@@ -13,7 +13,8 @@ std::string ToUtf8(const wchar_t* text);
 // Malformed UTF-8 sequences become U+FFFD.
 std::wstring FromUtf8(std::string_view text);
 
-// Simple case folding for file-name and module-name comparisons.
+// Simple case folding (Latin-1, Greek and Cyrillic letters) for file-name and
+// module-name comparisons.
 std::wstring FoldCase(std::wstring_view text);
 
 }  // namespace kl::platform

@@ -56,7 +56,7 @@ HWND WindowToActivate() {
 }
 
 MINMAXINFO DefaultTrackingLimits(const Window& window) {
-    const Monitor& primary = DesktopMonitors().front();
+    const Monitor primary = DesktopMonitors().front();
     const FrameSize frame = FrameFor(window.style, window.exStyle, window.menu != nullptr);
     MINMAXINFO limits{};
     limits.ptMaxSize = POINT{primary.work.right - primary.work.left + 2 * frame.border,

@@ -93,6 +93,8 @@ void RecordKey(UINT virtualKey, bool down, bool altHeld) {
 WPARAM CharacterFor(UINT virtualKey) {
     const bool shift = IsDown(VK_SHIFT);
     const bool ctrl = IsDown(VK_CONTROL);
+    // Ctrl+Alt chords type nothing on a US layout.
+    if (ctrl && IsDown(VK_MENU)) return 0;
     if (virtualKey >= 'A' && virtualKey <= 'Z') {
         if (ctrl) return virtualKey - 'A' + 1;
         return shift ? virtualKey : virtualKey - 'A' + 'a';

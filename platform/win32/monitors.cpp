@@ -77,11 +77,6 @@ int64_t DistanceSquared(const RECT& rect, const RECT& area) {
     return dx * dx + dy * dy;
 }
 
-std::vector<Monitor>& MonitorCache() {
-    static std::vector<Monitor> cache;
-    return cache;
-}
-
 int ScreenMetric(int index) {
     const RECT area = DesktopMonitors().front().area;
     return index == SM_CXSCREEN ? area.right - area.left : area.bottom - area.top;
@@ -96,21 +91,18 @@ std::vector<Monitor> DesktopMonitors() {
             Monitor{MonitorHandleAt(0), RECT{0, 0, kVirtualWidth, kVirtualHeight},
                     RECT{0, 0, kVirtualWidth, kVirtualHeight - kVirtualTaskBarHeight}, true});
     }
-    MonitorCache() = monitors;
     return monitors;
 }
 
-const Monitor* MonitorFromHandle(HMONITOR handle) {
-    DesktopMonitors();
-    for (const Monitor& monitor : MonitorCache()) {
-        if (monitor.handle == handle) return &monitor;
+std::optional<Monitor> MonitorFromHandle(HMONITOR handle) {
+    for (const Monitor& monitor : DesktopMonitors()) {
+        if (monitor.handle == handle) return monitor;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-const Monitor* MonitorForRect(const RECT& rect, DWORD flags) {
-    DesktopMonitors();
-    const std::vector<Monitor>& monitors = MonitorCache();
+std::optional<Monitor> MonitorForRect(const RECT& rect, DWORD flags) {
+    const std::vector<Monitor> monitors = DesktopMonitors();
     const Monitor* best = nullptr;
     LONG bestArea = 0;
     for (const Monitor& monitor : monitors) {
@@ -120,17 +112,17 @@ const Monitor* MonitorForRect(const RECT& rect, DWORD flags) {
             bestArea = area;
         }
     }
-    if (best) return best;
+    if (best) return *best;
     if (flags & MONITOR_DEFAULTTONEAREST) {
         for (const Monitor& monitor : monitors) {
             if (!best || DistanceSquared(rect, monitor.area) < DistanceSquared(rect, best->area)) {
                 best = &monitor;
             }
         }
-        return best;
+        return *best;
     }
-    if (flags & MONITOR_DEFAULTTOPRIMARY) return &monitors.front();
-    return nullptr;
+    if (flags & MONITOR_DEFAULTTOPRIMARY) return monitors.front();
+    return std::nullopt;
 }
 
 }  // namespace kl::win32
@@ -143,12 +135,12 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD dwFlags) {
     // window is on no monitor, and the flags decide.
     const RECT none{0, 0, 0, 0};
     const RECT& rect = !window ? none : window->minimized ? window->normalRect : window->rect;
-    const Monitor* monitor = MonitorForRect(rect, dwFlags);
+    const std::optional<Monitor> monitor = MonitorForRect(rect, dwFlags);
     return monitor ? monitor->handle : nullptr;
 }
 
 BOOL WINAPI GetMonitorInfoW(HMONITOR hMonitor, LPMONITORINFO lpmi) {
-    const Monitor* monitor = MonitorFromHandle(hMonitor);
+    const std::optional<Monitor> monitor = MonitorFromHandle(hMonitor);
     if (!monitor || !lpmi || lpmi->cbSize < sizeof(MONITORINFO)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

@@ -18,10 +18,16 @@ constexpr size_t kExtensionBytes = 8;
 constexpr WORD kServicePackMajor = 1;
 constexpr BYTE kWorkstationProduct = 1;  // VER_NT_WORKSTATION
 
+// The sizes of the structures on Windows, where WCHAR has 16 bits: a program
+// may write them as numbers (the wide structure is larger here).
+constexpr DWORD kWindowsSizeA = 148;
+constexpr DWORD kWindowsSizeW = 276;
+
 template <typename Info>
-bool SizeIsKnown(const Info* info) {
-    return info && (info->dwOSVersionInfoSize == sizeof(Info) ||
-                    info->dwOSVersionInfoSize == sizeof(Info) + kExtensionBytes);
+bool SizeIsKnown(const Info* info, DWORD windowsSize) {
+    if (!info) return false;
+    const DWORD size = info->dwOSVersionInfoSize;
+    return size == sizeof(Info) || size == sizeof(Info) + kExtensionBytes || size == windowsSize;
 }
 
 template <typename Info>
@@ -41,7 +47,7 @@ void FillNumbers(Info* info) {
 }  // namespace
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
-    if (!SizeIsKnown(lpVersionInformation)) {
+    if (!SizeIsKnown(lpVersionInformation, kWindowsSizeA)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
@@ -52,7 +58,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
 }
 
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation) {
-    if (!SizeIsKnown(lpVersionInformation)) {
+    if (!SizeIsKnown(lpVersionInformation, kWindowsSizeW)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }

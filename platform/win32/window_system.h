@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -118,10 +119,10 @@ struct Monitor {
     bool primary = false;
 };
 std::vector<Monitor> DesktopMonitors();  // the primary monitor first
-const Monitor* MonitorFromHandle(HMONITOR handle);
+std::optional<Monitor> MonitorFromHandle(HMONITOR handle);
 // The monitor a rectangle overlaps most; without overlap the MONITOR_DEFAULTTO*
-// flag decides (nullptr for MONITOR_DEFAULTTONULL).
-const Monitor* MonitorForRect(const RECT& rect, DWORD flags);
+// flag decides (nothing for MONITOR_DEFAULTTONULL).
+std::optional<Monitor> MonitorForRect(const RECT& rect, DWORD flags);
 
 // --- cursor (cursor.cpp) ---
 void SetVirtualCursorPosition(POINT screen);
