@@ -95,6 +95,13 @@ HRESULT AskApplication(DeviceSettings* settings, const DeviceSettings* previous)
     return S_OK;
 }
 
+void DiscardCurrentSettings() {
+    FrameworkState& state = GetFrameworkState();
+    DeviceSettings* settings = state.GetCurrentSettings();
+    state.SetCurrentSettings(nullptr);
+    delete settings;
+}
+
 void EndChange() {
     GetFrameworkState().SetIgnoreSizeChange(false);
     PauseFramework(false, false);
@@ -263,7 +270,12 @@ HRESULT ResetFrameworkDevice() {
 void ReleaseFrameworkDevice(bool freeSettings) {
     FrameworkState& state = GetFrameworkState();
     IDirect3DDevice9* device = state.GetDevice();
-    if (!device) return;
+    if (!device) {
+        // Settings can outlive a device that was never made (a failed or lost
+        // creation); they are freed all the same, or nothing would free them.
+        if (freeSettings) DiscardCurrentSettings();
+        return;
+    }
 
     state.SetInsideDeviceCallbacks(true);
     if (state.GetDeviceObjectsReset()) {
@@ -284,11 +296,7 @@ void ReleaseFrameworkDevice(bool freeSettings) {
     if (references != 0) ShowFrameworkError(FWERR_DEVICE_STILL_REFERENCED);
 
     state.SetDevice(nullptr);
-    if (freeSettings) {
-        DeviceSettings* settings = state.GetCurrentSettings();
-        state.SetCurrentSettings(nullptr);
-        delete settings;
-    }
+    if (freeSettings) DiscardCurrentSettings();
     const D3DSURFACE_DESC noDesc{};
     state.SetBackBufferDesc(noDesc);
     const D3DCAPS9 noCaps{};
