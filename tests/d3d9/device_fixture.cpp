@@ -4,12 +4,12 @@
 
 namespace kl::test {
 
-void DeviceTest::SetUp() {
+void D3d9DeviceTest::SetUp() {
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
 }
 
-void DeviceTest::TearDown() {
+void D3d9DeviceTest::TearDown() {
     if (device_) {
         EXPECT_EQ(device_->Release(), 0u);
     }
@@ -18,7 +18,7 @@ void DeviceTest::TearDown() {
     }
 }
 
-D3DPRESENT_PARAMETERS DeviceTest::Parameters(UINT width, UINT height, D3DFORMAT format) const {
+D3DPRESENT_PARAMETERS D3d9DeviceTest::Parameters(UINT width, UINT height, D3DFORMAT format) const {
     D3DPRESENT_PARAMETERS p = {};
     p.BackBufferWidth = width;
     p.BackBufferHeight = height;
@@ -32,7 +32,7 @@ D3DPRESENT_PARAMETERS DeviceTest::Parameters(UINT width, UINT height, D3DFORMAT 
     return p;
 }
 
-void DeviceTest::CreateDevice(UINT width, UINT height, D3DFORMAT format) {
+void D3d9DeviceTest::CreateDevice(UINT width, UINT height, D3DFORMAT format) {
     D3DPRESENT_PARAMETERS p = Parameters(width, height, format);
     ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                  D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device_),
@@ -44,8 +44,8 @@ void DeviceTest::CreateDevice(UINT width, UINT height, D3DFORMAT format) {
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
 }
 
-void DeviceTest::DrawScreenRect(float left, float top, float right, float bottom, D3DCOLOR colour,
-                                float z) {
+void D3d9DeviceTest::DrawScreenRect(float left, float top, float right, float bottom,
+                                    D3DCOLOR colour, float z) {
     // Clockwise on screen: top-left, top-right, bottom-right, bottom-left.
     const ScreenVertex quad[4] = {{left, top, z, 1.0f, colour},
                                   {right, top, z, 1.0f, colour},
@@ -55,7 +55,7 @@ void DeviceTest::DrawScreenRect(float left, float top, float right, float bottom
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)), D3D_OK);
 }
 
-std::vector<uint8_t> DeviceTest::ReadBack() {
+std::vector<uint8_t> D3d9DeviceTest::ReadBack() {
     IDirect3DSurface9* backBuffer = nullptr;
     EXPECT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
     std::vector<uint8_t> pixels;
@@ -67,13 +67,13 @@ std::vector<uint8_t> DeviceTest::ReadBack() {
     return pixels;
 }
 
-Rgba DeviceTest::PixelAt(const std::vector<uint8_t>& pixels, UINT x, UINT y) const {
+Rgba D3d9DeviceTest::PixelAt(const std::vector<uint8_t>& pixels, UINT x, UINT y) const {
     const uint8_t* p = pixels.data() + (static_cast<size_t>(y) * width_ + x) * 4;
     return Rgba{p[0], p[1], p[2], p[3]};
 }
 
-int DeviceTest::CountColour(const std::vector<uint8_t>& pixels, Rgba colour, UINT x0, UINT y0,
-                            UINT x1, UINT y1, int tolerance) const {
+int D3d9DeviceTest::CountColour(const std::vector<uint8_t>& pixels, Rgba colour, UINT x0, UINT y0,
+                                UINT x1, UINT y1, int tolerance) const {
     int count = 0;
     for (UINT y = y0; y < y1; ++y)
         for (UINT x = x0; x < x1; ++x) {

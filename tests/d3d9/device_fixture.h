@@ -30,7 +30,7 @@ struct ClipVertex {
 };
 constexpr DWORD kClipVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
-class DeviceTest : public ::testing::Test {
+class D3d9DeviceTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -4,7 +4,7 @@
 namespace kl::test {
 namespace {
 
-TEST_F(DeviceTest, ATextureAliveAtDeviceReleaseKeepsOneReference) {
+TEST_F(D3d9DeviceTest, ATextureAliveAtDeviceReleaseKeepsOneReference) {
     CreateDevice();
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(
@@ -32,7 +32,7 @@ TEST_F(DeviceTest, ATextureAliveAtDeviceReleaseKeepsOneReference) {
     EXPECT_EQ(texture->Release(), 0u);
 }
 
-TEST_F(DeviceTest, BackBufferReferencesCountOnTheDevice) {
+TEST_F(D3d9DeviceTest, BackBufferReferencesCountOnTheDevice) {
     CreateDevice();
     IDirect3DSurface9* backBuffer = nullptr;
     ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
@@ -49,7 +49,7 @@ TEST_F(DeviceTest, BackBufferReferencesCountOnTheDevice) {
     EXPECT_EQ(backBuffer, nullptr);
 }
 
-TEST_F(DeviceTest, ScenesDoNotNest) {
+TEST_F(D3d9DeviceTest, ScenesDoNotNest) {
     CreateDevice();
     EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->BeginScene(), D3D_OK);
@@ -60,7 +60,7 @@ TEST_F(DeviceTest, ScenesDoNotNest) {
     EXPECT_EQ(kl::testing::PresentedFrameCount(device_), 1u);
 }
 
-TEST_F(DeviceTest, ResetFailsWhileADefaultPoolTextureLives) {
+TEST_F(D3d9DeviceTest, ResetFailsWhileADefaultPoolTextureLives) {
     CreateDevice();
     IDirect3DTexture9* target = nullptr;
     IDirect3DTexture9* managed = nullptr;
@@ -100,7 +100,7 @@ TEST_F(DeviceTest, ResetFailsWhileADefaultPoolTextureLives) {
     EXPECT_EQ(managed->Release(), 0u);
 }
 
-TEST_F(DeviceTest, ForcedLossGoesLostThenNotResetThenResetWorks) {
+TEST_F(D3d9DeviceTest, ForcedLossGoesLostThenNotResetThenResetWorks) {
     CreateDevice();
     EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
     kl::testing::ForceDeviceLoss(device_);
@@ -118,7 +118,7 @@ TEST_F(DeviceTest, ForcedLossGoesLostThenNotResetThenResetWorks) {
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
-TEST_F(DeviceTest, SeveralDevicesRenderIntoTheirOwnBackBuffers) {
+TEST_F(D3d9DeviceTest, SeveralDevicesRenderIntoTheirOwnBackBuffers) {
     CreateDevice(8, 8);
     IDirect3DDevice9* second = nullptr;
     D3DPRESENT_PARAMETERS p = Parameters(1, 1, D3DFMT_X8R8G8B8);
@@ -138,7 +138,7 @@ TEST_F(DeviceTest, SeveralDevicesRenderIntoTheirOwnBackBuffers) {
     EXPECT_EQ(CountColour(pixels, {255, 0, 0, 255}, 4, 0, 8, 8), 32);
 }
 
-TEST_F(DeviceTest, RenderTargetTextureTakesDrawsAndTheViewportFollows) {
+TEST_F(D3d9DeviceTest, RenderTargetTextureTakesDrawsAndTheViewportFollows) {
     CreateDevice();
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(device_->CreateTexture(8, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
@@ -166,7 +166,7 @@ TEST_F(DeviceTest, RenderTargetTextureTakesDrawsAndTheViewportFollows) {
     texture->Release();
 }
 
-TEST_F(DeviceTest, WindowedDeviceWithoutAWindowNeedsASize) {
+TEST_F(D3d9DeviceTest, WindowedDeviceWithoutAWindowNeedsASize) {
     D3DPRESENT_PARAMETERS p = Parameters(0, 0, D3DFMT_UNKNOWN);
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                  &p, &device_),

@@ -9,7 +9,7 @@ namespace {
 
 constexpr Rgba kBlack{0, 0, 0, 255};
 
-TEST_F(DeviceTest, ClearFillsTheBackBufferAndOnlyTheListedRectangles) {
+TEST_F(D3d9DeviceTest, ClearFillsTheBackBufferAndOnlyTheListedRectangles) {
     CreateDevice();
     ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER,
                              D3DCOLOR_ARGB(0x00, 0x33, 0x66, 0x99), 1.0f, 0),
@@ -27,7 +27,7 @@ TEST_F(DeviceTest, ClearFillsTheBackBufferAndOnlyTheListedRectangles) {
     EXPECT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
 }
 
-TEST_F(DeviceTest, ClearWithoutADepthBufferRefusesDepthAndStencil) {
+TEST_F(D3d9DeviceTest, ClearWithoutADepthBufferRefusesDepthAndStencil) {
     D3DPRESENT_PARAMETERS p = Parameters(8, 8, D3DFMT_X8R8G8B8);
     p.EnableAutoDepthStencil = FALSE;
     ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
@@ -42,7 +42,7 @@ TEST_F(DeviceTest, ClearWithoutADepthBufferRefusesDepthAndStencil) {
 // Pixel centres sit on integer coordinates in Direct3D 9: a quad from 1.5 to
 // 3.5 covers the centres 2 and 3 in each direction, exactly the 2x2 block
 // (2..3, 2..3). Without the half-pixel rule GL would cover (1..2, 1..2).
-TEST_F(DeviceTest, ScreenSpaceQuadCoversThePixelsDirect3DCovers) {
+TEST_F(D3d9DeviceTest, ScreenSpaceQuadCoversThePixelsDirect3DCovers) {
     CreateDevice(8, 8);
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 0), 1.0f, 0);
     ASSERT_EQ(device_->BeginScene(), D3D_OK);
@@ -59,7 +59,7 @@ TEST_F(DeviceTest, ScreenSpaceQuadCoversThePixelsDirect3DCovers) {
 
 // A clip-space quad over the left half of an 8-pixel target: x from -1 to 0
 // maps to 0..4, covering the centres 0 to 3.
-TEST_F(DeviceTest, ClipSpaceQuadCoversTheLeftHalf) {
+TEST_F(D3d9DeviceTest, ClipSpaceQuadCoversTheLeftHalf) {
     CreateDevice(8, 8);
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     const ClipVertex quad[4] = {{-1, 1, 0.5f, 0xFFFF0000},
@@ -75,7 +75,7 @@ TEST_F(DeviceTest, ClipSpaceQuadCoversTheLeftHalf) {
 
 // Clockwise on screen is the front; the default D3DCULL_CCW drops the
 // counter-clockwise triangle only.
-TEST_F(DeviceTest, CullModesDropTheRightWinding) {
+TEST_F(D3d9DeviceTest, CullModesDropTheRightWinding) {
     CreateDevice(16, 16);
     const ScreenVertex clockwise[3] = {{0.5f, 0.5f, 0.5f, 1, 0xFFFF0000},
                                        {7.5f, 0.5f, 0.5f, 1, 0xFFFF0000},
@@ -103,7 +103,7 @@ TEST_F(DeviceTest, CullModesDropTheRightWinding) {
     }
 }
 
-TEST_F(DeviceTest, AdditiveBlendingSumsAndSaturates) {
+TEST_F(D3d9DeviceTest, AdditiveBlendingSumsAndSaturates) {
     CreateDevice();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0x20, 0x40, 0xF0),
                    1.0f, 0);
@@ -119,7 +119,7 @@ TEST_F(DeviceTest, AdditiveBlendingSumsAndSaturates) {
     EXPECT_EQ(CountColour(pixels, {0x40, 0x80, 0xFF, 255}, 0, 0, 8, 16), 128);
 }
 
-TEST_F(DeviceTest, AlphaTestWithReferenceOneDropsAlphaZero) {
+TEST_F(D3d9DeviceTest, AlphaTestWithReferenceOneDropsAlphaZero) {
     CreateDevice();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -138,7 +138,7 @@ TEST_F(DeviceTest, AlphaTestWithReferenceOneDropsAlphaZero) {
     EXPECT_EQ(CountColour(pixels, {255, 0, 0, 255}, 0, 0, 8, 16), 128);
 }
 
-TEST_F(DeviceTest, DepthTestComparesWithTheDepthOfAnEarlierDraw) {
+TEST_F(D3d9DeviceTest, DepthTestComparesWithTheDepthOfAnEarlierDraw) {
     CreateDevice();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     // The default comparison is LESSEQUAL with depth writes on.
@@ -157,7 +157,7 @@ TEST_F(DeviceTest, DepthTestComparesWithTheDepthOfAnEarlierDraw) {
     EXPECT_EQ(CountColour(pixels, {255, 255, 0, 255}, 0, 8, 16, 16), 128);
 }
 
-TEST_F(DeviceTest, WireframeDrawsEdgesOnly) {
+TEST_F(D3d9DeviceTest, WireframeDrawsEdgesOnly) {
     CreateDevice();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     device_->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
@@ -169,7 +169,7 @@ TEST_F(DeviceTest, WireframeDrawsEdgesOnly) {
     EXPECT_LT(lit, 100);
 }
 
-TEST_F(DeviceTest, ScissorAndViewportLimitDrawing) {
+TEST_F(D3d9DeviceTest, ScissorAndViewportLimitDrawing) {
     CreateDevice();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     const RECT scissor = {4, 4, 8, 12};
@@ -197,7 +197,7 @@ TEST_F(DeviceTest, ScissorAndViewportLimitDrawing) {
     EXPECT_EQ(device_->SetViewport(&outside), D3DERR_INVALIDCALL);
 }
 
-TEST_F(DeviceTest, IndexedDrawsFromBuffersThroughADeclaration) {
+TEST_F(D3d9DeviceTest, IndexedDrawsFromBuffersThroughADeclaration) {
     CreateDevice();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     const ScreenVertex vertices[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFF0000FF},

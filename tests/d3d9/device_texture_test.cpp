@@ -44,7 +44,7 @@ std::vector<uint8_t> CopyBackBufferAndLock(IDirect3DDevice9* device, D3DFORMAT f
     return bytes;
 }
 
-TEST_F(DeviceTest, StretchRectKeepsChannelsInBothByteOrders) {
+TEST_F(D3d9DeviceTest, StretchRectKeepsChannelsInBothByteOrders) {
     CreateDevice(16, 16, D3DFMT_A8R8G8B8);
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(0x80, 0x11, 0x22, 0x33), 1.0f, 0);
     // A8R8G8B8 is the bytes B, G, R, A; A8B8G8R8 the bytes R, G, B, A.
@@ -54,7 +54,7 @@ TEST_F(DeviceTest, StretchRectKeepsChannelsInBothByteOrders) {
               (std::vector<uint8_t>{0x11, 0x22, 0x33, 0x80}));
 }
 
-TEST_F(DeviceTest, StretchRectCopiesRectanglesWithTheFilter) {
+TEST_F(D3d9DeviceTest, StretchRectCopiesRectanglesWithTheFilter) {
     CreateDevice(16, 16);
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.0f, 0);
     const D3DRECT left = {0, 0, 8, 16};
@@ -102,7 +102,7 @@ struct TexturedVertex {
     float u, v;
 };
 
-TEST_F(DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
+TEST_F(D3d9DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
     CreateDevice(16, 16);
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(
@@ -147,7 +147,7 @@ TEST_F(DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
     EXPECT_EQ(bound, nullptr);
 }
 
-TEST_F(DeviceTest, ScratchSurfaceLocksAndReadsBack) {
+TEST_F(D3d9DeviceTest, ScratchSurfaceLocksAndReadsBack) {
     CreateDevice();
     IDirect3DSurface9* surface = nullptr;
     ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 2, D3DFMT_X8R8G8B8, D3DPOOL_SCRATCH, &surface,
@@ -174,7 +174,7 @@ TEST_F(DeviceTest, ScratchSurfaceLocksAndReadsBack) {
 
 // A program bound through the bridge samples stage 0 with no texture set:
 // Direct3D gives (0, 0, 0, 1), which the shader turns into visible red.
-TEST_F(DeviceTest, BoundProgramSeesANullTextureAsOpaqueBlack) {
+TEST_F(D3d9DeviceTest, BoundProgramSeesANullTextureAsOpaqueBlack) {
     CreateDevice();
     kl::d3d9::MakeDeviceContextCurrent(device_);
     const std::string vertex = std::string("#version 450 core\n") + kl::d3d9::kVertexPrologueGlsl +

@@ -34,7 +34,7 @@ DisplayProfile TwoAdapters() {
     return profile;
 }
 
-TEST(Direct3DTest, VirtualDisplayDescribesOneAdapter) {
+TEST(D3d9Direct3DTest, VirtualDisplayDescribesOneAdapter) {
     kl::testing::UseBuiltDisplayProfile();
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
@@ -84,7 +84,7 @@ TEST(Direct3DTest, VirtualDisplayDescribesOneAdapter) {
     EXPECT_EQ(d3d->Release(), 0u);
 }
 
-TEST(Direct3DTest, FormatChecksFollowTheProfile) {
+TEST(D3d9Direct3DTest, FormatChecksFollowTheProfile) {
     IDirect3D9* d3d = CreateWith(TwoAdapters());
     ASSERT_EQ(d3d->GetAdapterCount(), 2u);
     EXPECT_EQ(d3d->GetAdapterModeCount(1, D3DFMT_R5G6B5), 2u);
@@ -136,7 +136,7 @@ TEST(Direct3DTest, FormatChecksFollowTheProfile) {
     EXPECT_EQ(d3d->Release(), 0u);
 }
 
-TEST(Direct3DTest, MultisampleQualityLevelsAndDeviceTypesFollowTheProfile) {
+TEST(D3d9Direct3DTest, MultisampleQualityLevelsAndDeviceTypesFollowTheProfile) {
     IDirect3D9* d3d = CreateWith(TwoAdapters());
     DWORD levels = 99;
     EXPECT_EQ(d3d->CheckDeviceMultiSampleType(1, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
