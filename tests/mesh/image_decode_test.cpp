@@ -275,6 +275,38 @@ TEST(BrokenImages, TruncatedPngAndJpegFail) {
         Image image;
         EXPECT_NE(Decode(jpg.substr(0, n), image), DecodeStatus::Ok) << "JPEG of " << n << " bytes";
     }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(jpg.data());
+    EXPECT_TRUE(kl::texture::JpegHuffmanTablesFit(bytes, jpg.size()));  // a real encoder's tables
+}
+
+// A JPEG start followed by one define-Huffman-table segment whose first two
+// code counts are given; the segment holds as many symbols as they add up to.
+std::string JpegWithHuffmanTable(int codesOfLength1, int codesOfLength2) {
+    const int symbols = codesOfLength1 + codesOfLength2;
+    std::string jpg = "\xFF\xD8\xFF\xC4";
+    AppendU16(jpg, 0);
+    jpg[4] = static_cast<char>((2 + 17 + symbols) >> 8);
+    jpg[5] = static_cast<char>((2 + 17 + symbols) & 0xFF);
+    jpg += '\x00';  // DC table 0
+    jpg += static_cast<char>(codesOfLength1);
+    jpg += static_cast<char>(codesOfLength2);
+    jpg.append(14, '\0');
+    jpg.append(static_cast<size_t>(symbols), '\x01');
+    return jpg + "\xFF\xD9";
+}
+
+// Code counts adding up to more than 256 symbols would make stb_image write
+// past its tables; such a file is refused before stb reads it.
+TEST(BrokenImages, JpegHuffmanTableWithTooManyCodes) {
+    const std::string bad = JpegWithHuffmanTable(200, 200);
+    EXPECT_FALSE(kl::texture::JpegHuffmanTablesFit(reinterpret_cast<const uint8_t*>(bad.data()),
+                                                   bad.size()));
+    Image image;
+    EXPECT_EQ(Decode(bad, image), DecodeStatus::Corrupt);
+
+    const std::string fits = JpegWithHuffmanTable(200, 56);
+    EXPECT_TRUE(kl::texture::JpegHuffmanTablesFit(reinterpret_cast<const uint8_t*>(fits.data()),
+                                                  fits.size()));
 }
 
 TEST(MipChain, LevelCountsAndPowerOfTwoSizes) {

@@ -40,4 +40,7 @@ DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out);
 // False when a BMP or TGA announces more pixel data than the file holds.
 bool StoredPixelsFit(const uint8_t* data, size_t size);
 
+// False when a JPEG defines a Huffman table with more than 256 codes.
+bool JpegHuffmanTablesFit(const uint8_t* data, size_t size);
+
 }  // namespace kl::texture

@@ -39,10 +39,11 @@ DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out) {
     int width = 0;
     int height = 0;
     int channels = 0;
+    // Checked first: stb parses a JPEG's tables already when asked for its size.
+    if (!StoredPixelsFit(data, size)) return DecodeStatus::Corrupt;
     if (!stbi_info_from_memory(data, length, &width, &height, &channels)) {
         return DecodeStatus::UnknownFormat;
     }
-    if (!StoredPixelsFit(data, size)) return DecodeStatus::Corrupt;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
     if (rgba == nullptr) return DecodeStatus::Corrupt;
     if (width <= 0 || height <= 0) {  // stb accepts a BMP that declares no pixels

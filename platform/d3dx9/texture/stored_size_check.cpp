@@ -1,6 +1,7 @@
 // stb_image reads zeros past the end of a truncated BMP or TGA and reports
 // success, which would turn a broken file into a silently black texture. These
-// checks make sure the pixel data a BMP or TGA header announces is present.
+// checks make sure the pixel data a BMP or TGA header announces is present
+// (and, for JPEG, that its Huffman tables are safe for stb).
 #include <cstring>
 
 #include "d3dx9/texture/image.h"
@@ -78,7 +79,8 @@ bool StartsWith(const uint8_t* data, size_t size, const char* magic, size_t n) {
 
 bool StoredPixelsFit(const uint8_t* data, size_t size) {
     if (StartsWith(data, size, "BM", 2)) return BmpPixelsFit(data, size);
-    if (StartsWith(data, size, "\x89PNG", 4) || StartsWith(data, size, "\xFF\xD8", 2)) return true;
+    if (StartsWith(data, size, "\x89PNG", 4)) return true;
+    if (StartsWith(data, size, "\xFF\xD8", 2)) return JpegHuffmanTablesFit(data, size);
     return TgaPixelsFit(data, size);
 }
 
