@@ -175,8 +175,8 @@ struct MeshInput {
     float3 binormal : BINORMAL;
 };
 
+// What the mesh pixel shaders read (ps_3_0 takes no POSITION input).
 struct MeshVertex {
-    float4 position : POSITION;
     float2 uv : TEXCOORD0;
     float3 viewPosition : TEXCOORD1;
     float3 normal : TEXCOORD2;
@@ -184,18 +184,23 @@ struct MeshVertex {
     float3 binormal : TEXCOORD4;
 };
 
+struct MeshVertexOut {
+    float4 position : POSITION;
+    MeshVertex surface;
+};
+
 // Every mesh technique uses this one vertex function, so all channels and
 // all lights see identical depths.
-MeshVertex MeshVS(MeshInput input) {
-    MeshVertex o;
+MeshVertexOut MeshVS(MeshInput input) {
+    MeshVertexOut o;
     o.position = mul(input.position, matWVP);
     float4 world = mul(input.position, matW);
-    o.viewPosition = mul(world, matV).xyz;
+    o.surface.viewPosition = mul(world, matV).xyz;
     float3x3 worldView = mul((float3x3)matW, (float3x3)matV);
-    o.normal = mul(input.normal, worldView);
-    o.tangent = mul(input.tangent, worldView);
-    o.binormal = mul(input.binormal, worldView);
-    o.uv = input.uv;
+    o.surface.normal = mul(input.normal, worldView);
+    o.surface.tangent = mul(input.tangent, worldView);
+    o.surface.binormal = mul(input.binormal, worldView);
+    o.surface.uv = input.uv;
     return o;
 }
 
@@ -250,14 +255,18 @@ float4 ClassicPS(MeshVertex v, uniform bool isSun) : COLOR0 {
 // ---- deferred lighting on the screen quad ----
 
 struct QuadVertex {
-    float4 position : POSITION;
     float2 uv : TEXCOORD0;
 };
 
-QuadVertex QuadVS(float4 position : POSITION, float2 uv : TEXCOORD0) {
-    QuadVertex o;
+struct QuadVertexOut {
+    float4 position : POSITION;
+    QuadVertex screen;
+};
+
+QuadVertexOut QuadVS(float4 position : POSITION, float2 uv : TEXCOORD0) {
+    QuadVertexOut o;
     o.position = mul(position, matWVP);
-    o.uv = uv;
+    o.screen.uv = uv;
     return o;
 }
 
@@ -271,18 +280,23 @@ float3 ViewPositionAt(float2 uv, float depth) {
 
 float4 DeferredPS(QuadVertex q, uniform bool isSun) : COLOR0 {
     // The quad's coordinate at a pixel is the pixel's corner; the buffers are
-    // read at texel centres, half a pixel further.
+    // read at texel centres, half a pixel further. All reads come before any
+    // branch, so derivatives stay defined.
     float2 texel = q.uv + 0.5 * float2(ddx(q.uv.x), ddy(q.uv.y));
-    float depth = UnpackDepth(tex2D(PositionBuffer, texel).rgb);
-    if (depth <= 0) return float4(0, 0, 0, 0);  // background: alpha test drops it
-    Surface s;
-    s.position = ViewPositionAt(q.uv, depth);
-    s.normal = UnpackNormal(tex2D(NormalBuffer, texel).rgb);
-    s.albedo = tex2D(DiffuseBuffer, texel).rgb;
+    float3 positionCode = tex2D(PositionBuffer, texel).rgb;
+    float3 normalCode = tex2D(NormalBuffer, texel).rgb;
+    float3 albedo = tex2D(DiffuseBuffer, texel).rgb;
     float4 specular = tex2D(SpecularBuffer, texel);
+    float depth = UnpackDepth(positionCode);
+    Surface s;
+    s.position = ViewPositionAt(q.uv, max(depth, 0.001));
+    s.normal = UnpackNormal(normalCode);
+    s.albedo = albedo;
     s.specularIntensity = specular.r;
     s.gloss = specular.g;
-    return float4(Shade(s, isSun), 1);
+    float3 colour = Shade(s, isSun);
+    // Background (depth code 0) gets alpha 0, which the alpha test drops.
+    return depth > 0 ? float4(colour, 1) : float4(0, 0, 0, 0);
 }
 
 // ---- techniques ----

@@ -21,7 +21,8 @@ std::string ReadEffect() {
     return text.str();
 }
 
-// DS_prep.fx plus a technique "Probe" whose pixel shader body is `body`.
+// DS_prep.fx plus a technique "Probe" whose pixel shader body is `body`
+// (its input `q` holds the screen coordinate).
 Pixel Probe(const std::string& body, std::map<std::string, std::vector<float>> values = {}) {
     const std::string source =
         ReadEffect() + "\nfloat4 ProbePS(QuadVertex q) : COLOR0 {\n" + body +
@@ -82,6 +83,34 @@ TEST(DsPrep, LightingPassesTestDepthGreaterWithoutWriting) {
         EXPECT_EQ(states["ZFunc"], "Greater");
         EXPECT_EQ(states["ZWriteEnable"], std::to_string(0.0));
     }
+}
+
+// A white surface 30 units in front of a point light: full light next to it,
+// (1 - d/r)^2 in between, nothing at the radius or beyond, and nothing from a
+// light of radius 0. A sun at the origin shining along +z lights a surface
+// facing -z fully, wherever it is.
+TEST(DsPrep, PointLightsFadeToNothingAtTheirRadius) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string surface =
+        "Surface s; s.position = float3(0, 0, 100); s.normal = float3(0, 0, -1); s.albedo = 1;\n"
+        "s.specularIntensity = 0; s.gloss = 0;\n";
+    const std::vector<float> white = {1, 1, 1, 1};
+    const std::vector<float> light = {0, 0, 70, 1};
+    auto shade = [&](float radius) {
+        return Probe(surface + "return float4(Shade(s, false), 1);",
+                     {{"l_colAmbient", white}, {"l_pos", light}, {"l_radius", {radius}}});
+    };
+    EXPECT_NEAR(shade(60).r, 0.25f, 1e-4);  // (1 - 30/60)^2
+    EXPECT_NEAR(shade(30).r, 0.0f, 1e-6);
+    EXPECT_NEAR(shade(20).r, 0.0f, 1e-6);
+    EXPECT_NEAR(shade(0).r, 0.0f, 1e-6);
+    EXPECT_NEAR(shade(-5).r, 0.0f, 1e-6);
+    const Pixel sun = Probe(
+        surface + "return float4(Shade(s, true), 1);",
+        {{"l_colAmbient", {0.5f, 1, 1, 1}}, {"l_pos", {0, 0, 0, 1}}, {"l_dir", {0, 0, 5, 1}}});
+    EXPECT_NEAR(sun.r, 0.5f, 1e-5);
+    EXPECT_NEAR(sun.g, 1.0f, 1e-5);
 }
 
 // 24-bit depth survives 8-bit channels to far better than 0.1 units.
