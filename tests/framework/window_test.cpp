@@ -225,6 +225,25 @@ TEST_F(WindowTest, EscapeClosesTheWindowAndPostsQuit) {
     EXPECT_NE(nullptr, state.GetFocusWindow());
 }
 
+TEST_F(WindowTest, TypedKeysAndTheCloseButtonGoThroughTheMessageQueue) {
+    HWND window = CreateWindowFromCommandLine(L"app.exe");
+    UseSettings(true);
+    ShowWindow(window, SW_SHOWNORMAL);
+    PumpMessages();
+    kl::testing::InjectKeyPress(VK_F8);
+    kl::testing::InjectKeyPress(VK_PAUSE);
+    EXPECT_FALSE(PumpMessages());
+    EXPECT_TRUE(GetFrameworkState().GetWireframe());
+    EXPECT_TRUE(GetFrameworkState().GetTimePaused());
+
+    kl::testing::InjectClose(window);
+    bool quit = PumpMessages();
+    quit = PumpMessages() || quit;
+    EXPECT_TRUE(quit);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(nullptr, GetFrameworkState().GetFocusWindow());
+}
+
 LRESULT CALLBACK StopPauseKey(HWND, UINT message, WPARAM wParam, LPARAM, bool* noFurtherProcessing,
                               void* context) {
     static_cast<std::vector<UINT>*>(context)->push_back(message);
