@@ -130,6 +130,11 @@ void Device::CountResource(D3DPOOL pool, int delta) {
 void Device::ForgetTexture(IDirect3DBaseTexture9* texture) {
     for (auto& bound : textures_)
         if (bound == texture) bound = nullptr;
+    // GL may hand the name out again: the unit cache must not take a new
+    // texture with that name for the one already bound.
+    const unsigned name = TextureGlName(texture);
+    for (auto& bound : boundTextureNames_)
+        if (bound == name) bound = ~0u;
 }
 
 void Device::ForgetSurface(Surface* surface) {

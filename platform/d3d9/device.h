@@ -203,7 +203,12 @@ private:
     bool viewportDirty_ = true;
     std::array<IDirect3DBaseTexture9*, kSamplerCount> textures_{};
     std::array<unsigned, kSamplerCount> boundTextureNames_{};
+    // The declaration's elements are copied when it is set, so a declaration
+    // released while selected keeps drawing, as Direct3D keeps its own
+    // reference. The pointer only answers GetVertexDeclaration.
     VertexDeclaration* declaration_ = nullptr;
+    std::vector<D3DVERTEXELEMENT9> declarationElements_;
+    bool declarationSet_ = false;
     DWORD fvf_ = 0;
     std::array<VertexBuffer*, 16> streams_{};
     std::array<UINT, 16> streamOffsets_{};

@@ -38,7 +38,7 @@ const D3DVERTEXELEMENT9* FindElement(const std::vector<D3DVERTEXELEMENT9>& eleme
 }  // namespace
 
 const std::vector<D3DVERTEXELEMENT9>* Device::ActiveElements() {
-    if (declaration_) return &declaration_->Elements();
+    if (declarationSet_) return declarationElements_.empty() ? nullptr : &declarationElements_;
     if (fvf_ != fvfElementsCode_) {
         fvfElements_ = ElementsFromFvf(fvf_);
         fvfElementsCode_ = fvf_;

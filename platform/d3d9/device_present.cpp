@@ -120,6 +120,8 @@ void Device::ResetState() {
     streamStrides_.fill(0);
     indices_ = nullptr;
     declaration_ = nullptr;
+    declarationSet_ = false;
+    declarationElements_.clear();
     fvf_ = 0;
     inScene_ = false;
     renderTarget_ = backBuffer_;

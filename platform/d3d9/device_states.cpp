@@ -83,6 +83,7 @@ HRESULT Device::GetScissorRect(RECT* rect) {
 HRESULT Device::SetFVF(DWORD fvf) {
     fvf_ = fvf;
     declaration_ = nullptr;
+    declarationSet_ = false;
     return D3D_OK;
 }
 
@@ -94,14 +95,24 @@ HRESULT Device::GetFVF(DWORD* fvf) {
 
 HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
     declaration_ = static_cast<VertexDeclaration*>(declaration);
-    fvf_ = 0;
+    declarationSet_ = declaration_ != nullptr;
+    declarationElements_ =
+        declaration_ ? declaration_->Elements() : std::vector<D3DVERTEXELEMENT9>{};
+    // A declaration made for an FVF code brings the code back with it, so
+    // saving and restoring the declaration also restores SetFVF's state.
+    fvf_ = declaration_ ? declaration_->Fvf() : 0;
     return D3D_OK;
 }
 
 HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration) {
     if (!declaration) return D3DERR_INVALIDCALL;
     *declaration = declaration_;
-    if (declaration_) declaration_->AddRef();
+    if (declaration_) {
+        declaration_->AddRef();
+    } else if (!declarationSet_ && fvf_) {
+        // Direct3D describes an FVF code by a declaration of its own.
+        *declaration = new VertexDeclaration(this, ElementsFromFvf(fvf_), fvf_);
+    }
     return D3D_OK;
 }
 

@@ -99,8 +99,9 @@ bool ValidElements(const D3DVERTEXELEMENT9* elements, UINT count) {
     return true;
 }
 
-VertexDeclaration::VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> elements)
-    : device_(device), elements_(std::move(elements)) {
+VertexDeclaration::VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> elements,
+                                     DWORD fvf)
+    : device_(device), elements_(std::move(elements)), fvf_(fvf) {
     device_->AddRef();
 }
 

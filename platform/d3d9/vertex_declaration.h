@@ -22,15 +22,18 @@ bool ValidElements(const D3DVERTEXELEMENT9* elements, UINT count);
 
 class VertexDeclaration final : public RefCounted<IDirect3DVertexDeclaration9> {
 public:
-    VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> elements);
+    // `fvf` is the FVF code the declaration was made for, 0 for none.
+    VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> elements, DWORD fvf = 0);
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override;
     HRESULT STDMETHODCALLTYPE GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) override;
     const std::vector<D3DVERTEXELEMENT9>& Elements() const { return elements_; }
+    DWORD Fvf() const { return fvf_; }
 
 private:
     ~VertexDeclaration() override;
     Device* device_;
     std::vector<D3DVERTEXELEMENT9> elements_;  // without the end marker
+    DWORD fvf_;
 };
 
 }  // namespace kl::d3d9

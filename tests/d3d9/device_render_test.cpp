@@ -227,15 +227,47 @@ TEST_F(D3d9DeviceTest, IndexedDrawsFromBuffersThroughADeclaration) {
     IDirect3DVertexDeclaration9* declaration = nullptr;
     ASSERT_EQ(device_->CreateVertexDeclaration(elements, &declaration), D3D_OK);
     device_->SetVertexDeclaration(declaration);
+    // The device keeps what it needs of a declaration released while selected.
+    EXPECT_EQ(declaration->Release(), 0u);
     device_->SetStreamSource(0, vb, 0, sizeof(ScreenVertex));
     device_->SetIndices(ib);
     ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
     const std::vector<uint8_t> pixels = ReadBack();
     EXPECT_EQ(CountColour(pixels, {0, 0, 255, 255}, 0, 0, 16, 8), 128);
     EXPECT_EQ(CountColour(pixels, kBlack, 0, 8, 16, 16), 128);
-    declaration->Release();
     ib->Release();
     vb->Release();
+}
+
+// Saving the vertex declaration and restoring it (as the effect and font
+// helpers do) keeps a vertex format set with SetFVF.
+TEST_F(D3d9DeviceTest, DeclarationOfAnFvfRestoresTheFvf) {
+    CreateDevice();
+    ASSERT_EQ(device_->SetFVF(kScreenVertexFvf), D3D_OK);
+    IDirect3DVertexDeclaration9* saved = nullptr;
+    ASSERT_EQ(device_->GetVertexDeclaration(&saved), D3D_OK);
+    ASSERT_NE(saved, nullptr);
+    D3DVERTEXELEMENT9 elements[MAXD3DDECLLENGTH];
+    UINT count = 0;
+    ASSERT_EQ(saved->GetDeclaration(elements, &count), D3D_OK);
+    ASSERT_EQ(count, 3u);  // position, colour, end marker
+    EXPECT_EQ(elements[0].Usage, D3DDECLUSAGE_POSITIONT);
+    EXPECT_EQ(elements[1].Offset, 16);
+    EXPECT_EQ(elements[1].Type, D3DDECLTYPE_D3DCOLOR);
+    EXPECT_EQ(elements[2].Stream, 0xFF);
+    device_->SetFVF(D3DFVF_XYZ);
+    ASSERT_EQ(device_->SetVertexDeclaration(saved), D3D_OK);
+    saved->Release();
+    DWORD fvf = 0;
+    device_->GetFVF(&fvf);
+    EXPECT_EQ(fvf, kScreenVertexFvf);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFF00FF00},
+                                  {15.5f, -0.5f, 0.5f, 1, 0xFF00FF00},
+                                  {15.5f, 15.5f, 0.5f, 1, 0xFF00FF00},
+                                  {-0.5f, 15.5f, 0.5f, 1, 0xFF00FF00}};
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)), D3D_OK);
+    EXPECT_EQ(CountColour(ReadBack(), {0, 255, 0, 255}, 0, 0, 16, 16), 256);
 }
 
 }  // namespace
