@@ -11,7 +11,6 @@
 
 namespace {
 
-const WCHAR kWindowClassName[] = L"Direct3DWindowClass";
 // The standard arrow (IDC_ARROW) as a wide resource name, whatever the
 // build's default character set.
 #define ARROW_CURSOR_RESOURCE MAKEINTRESOURCEW(32512)
@@ -43,7 +42,7 @@ bool RegisterWindowClass(HINSTANCE instance, HICON icon, HRESULT* failure) {
     windowClass.hCursor = LoadCursorW(nullptr, ARROW_CURSOR_RESOURCE);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
-    windowClass.lpszClassName = kWindowClassName;
+    windowClass.lpszClassName = kFrameworkWindowClass;
     if (RegisterClassW(&windowClass)) return true;
     // A class left registered by an earlier window of this process is reused.
     if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
@@ -100,7 +99,7 @@ HRESULT CreateFrameworkWindow(const WCHAR* title, HINSTANCE instance, HICON icon
     state.SetWindowTitle(title);
 
     // Not shown yet: the device change shows it once it has its final size.
-    HWND window = CreateWindowExW(0, kWindowClassName, title, WS_OVERLAPPEDWINDOW, x, y,
+    HWND window = CreateWindowExW(0, kFrameworkWindowClass, title, WS_OVERLAPPEDWINDOW, x, y,
                                   rect.right - rect.left, rect.bottom - rect.top, nullptr, menu,
                                   instance, nullptr);
     if (!window) return LastErrorResult();

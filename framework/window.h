@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
-HRESULT CreateFrameworkWindow(const WCHAR* title, HINSTANCE instance, HICON icon, HMENU menu,
-                              int x, int y);
+// The class of the framework's window; unregistered again when it closes.
+inline constexpr WCHAR kFrameworkWindowClass[] = L"Direct3DWindowClass";
+
+HRESULT CreateFrameworkWindow(const WCHAR* title, HINSTANCE instance, HICON icon, HMENU menu, int x,
+                              int y);
 LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Asks for a new back buffer when the window's client size no longer matches.
 void CheckWindowSizeChange();

@@ -15,7 +15,6 @@
 
 namespace {
 
-const WCHAR kWindowClassName[] = L"Direct3DWindowClass";
 constexpr LONG kMinimumTrackSize = 200;
 // Closes the menu without the beep Windows makes for an unknown Alt+key
 // (Alt+Enter).
@@ -102,7 +101,7 @@ Handling OnClose(FrameworkState& state, HWND window) {
     HMENU menu = GetMenu(window);
     if (menu) DestroyMenu(menu);
     DestroyWindow(window);
-    UnregisterClassW(kWindowClassName, nullptr);
+    UnregisterClassW(kFrameworkWindowClass, nullptr);
     state.SetFocusWindow(nullptr);
     state.SetFullscreenDeviceWindow(nullptr);
     state.SetWindowedDeviceWindow(nullptr);
