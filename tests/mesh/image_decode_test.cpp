@@ -8,9 +8,7 @@
 #include "d3dx9/texture/mip_chain.h"
 #include "image_bytes.h"
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb_image_write.h>
+#include "stb_write.h"
 
 namespace {
 
@@ -70,15 +68,10 @@ TEST(ImageFiles, Tga32KeepsAlpha) {
     EXPECT_PIXEL(image, 0, 1, 255, 0, 0, 0);
 }
 
-void AppendToString(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                               static_cast<size_t>(size));
-}
-
 TEST(ImageFiles, PngWithAndWithoutAlpha) {
     const uint8_t rgba[] = {255, 0, 0, 255, 0, 255, 0, 64, 0, 0, 255, 255, 1, 2, 3, 255};
     std::string png;
-    ASSERT_NE(stbi_write_png_to_func(AppendToString, &png, 2, 2, 4, rgba, 8), 0);
+    ASSERT_TRUE(kl::test::WritePng(png, 2, 2, 4, rgba));
     Image image;
     ASSERT_EQ(Decode(png, image), DecodeStatus::Ok);
     EXPECT_TRUE(image.hasAlpha);
@@ -88,7 +81,7 @@ TEST(ImageFiles, PngWithAndWithoutAlpha) {
 
     const uint8_t rgb[] = {9, 8, 7, 6, 5, 4};
     std::string opaque;
-    ASSERT_NE(stbi_write_png_to_func(AppendToString, &opaque, 2, 1, 3, rgb, 6), 0);
+    ASSERT_TRUE(kl::test::WritePng(opaque, 2, 1, 3, rgb));
     ASSERT_EQ(Decode(opaque, image), DecodeStatus::Ok);
     EXPECT_FALSE(image.hasAlpha);
     EXPECT_PIXEL(image, 1, 0, 4, 5, 6, 255);
@@ -102,7 +95,7 @@ TEST(ImageFiles, JpegOfAFlatColourDecodesNearIt) {
         rgb[i + 2] = 50;
     }
     std::string jpg;
-    ASSERT_NE(stbi_write_jpg_to_func(AppendToString, &jpg, 16, 16, 3, rgb.data(), 95), 0);
+    ASSERT_TRUE(kl::test::WriteJpg(jpg, 16, 16, 3, rgb.data()));
     Image image;
     ASSERT_EQ(Decode(jpg, image), DecodeStatus::Ok);
     ASSERT_EQ(image.width, 16u);
@@ -265,8 +258,8 @@ TEST(BrokenImages, TruncatedPngAndJpegFail) {
     for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7);
     std::string png;
     std::string jpg;
-    ASSERT_NE(stbi_write_png_to_func(AppendToString, &png, 32, 32, 3, rgb.data(), 96), 0);
-    ASSERT_NE(stbi_write_jpg_to_func(AppendToString, &jpg, 32, 32, 3, rgb.data(), 90), 0);
+    ASSERT_TRUE(kl::test::WritePng(png, 32, 32, 3, rgb.data()));
+    ASSERT_TRUE(kl::test::WriteJpg(jpg, 32, 32, 3, rgb.data()));
     for (size_t n = 0; n + 12 < png.size(); ++n) {
         Image image;
         EXPECT_NE(Decode(png.substr(0, n), image), DecodeStatus::Ok) << "PNG of " << n << " bytes";
