@@ -38,6 +38,7 @@ Device::Device(Direct3D* direct3d, const AdapterProfile& adapter, UINT ordinal, 
 
 Device::~Device() {
     if (context_) {
+        if (context_->Window() && !Windowed()) SDL_SetWindowFullscreen(context_->Window(), 0);
         MakeCurrent();
         DestroyBackBuffer();
         DestroyGlObjects();
@@ -66,6 +67,7 @@ HRESULT Device::Initialize(D3DPRESENT_PARAMETERS* parameters) {
         return D3DERR_NOTAVAILABLE;
     }
     if (!CreateBackBuffer()) return D3DERR_OUTOFVIDEOMEMORY;
+    ApplyDisplayMode();
     ResetState();
     *parameters = completed;
     return D3D_OK;

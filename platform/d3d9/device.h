@@ -148,6 +148,9 @@ private:
     bool LossCauseActive() const;
     void UpdateLossState();
     void BlitToWindow();
+    // Fullscreen devices take the display: the SDL window goes fullscreen in
+    // the presentation mode; windowed ones give it back.
+    void ApplyDisplayMode();
 
     // device_cursor.cpp
     void ApplyCursor();

@@ -192,10 +192,26 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* parameters) {
     }
     const bool immediate = parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE;
     context_->SetSwapInterval(immediate ? 0 : 1);
+    ApplyDisplayMode();
     ResetState();
     cooperative_ = CooperativeState::Operational;
     *parameters = completed;
     return D3D_OK;
+}
+
+void Device::ApplyDisplayMode() {
+    SDL_Window* window = context_->Window();
+    if (!window) return;
+    if (Windowed()) {
+        SDL_SetWindowFullscreen(window, 0);
+        return;
+    }
+    SDL_DisplayMode mode{};
+    mode.w = static_cast<int>(parameters_.BackBufferWidth);
+    mode.h = static_cast<int>(parameters_.BackBufferHeight);
+    mode.refresh_rate = static_cast<int>(parameters_.FullScreen_RefreshRateInHz);
+    SDL_SetWindowDisplayMode(window, &mode);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
 }
 
 void Device::BlitToWindow() {
