@@ -268,3 +268,32 @@ TEST_F(LargeMonitor, WideWindowIsCentredVertically) {
     EXPECT_EQ(rect.top, 40 + (984 - height) / 2);
     EXPECT_EQ(GetFrameworkState().GetBackBufferDesc().Height, 600u);
 }
+
+TEST_F(DeviceChange, FullscreenTakesTheMenuAwayAndTheNearestRememberedSize) {
+    HMENU menu = CreateMenu();
+    SetMenu(window, menu);
+    ASSERT_EQ(CreateDefaultDevice(0, true, 640, 480, nullptr, nullptr, nullptr), S_OK);
+    // While windowed the menu is not counted in the frame, so the window
+    // cannot give 480 lines and the back buffer takes the client size.
+    RECT client{};
+    GetClientRect(window, &client);
+    const LONG clientHeight = client.bottom - client.top;
+    EXPECT_LT(clientHeight, 480);
+    EXPECT_EQ(GetFrameworkState().GetBackBufferDesc().Height, static_cast<UINT>(clientHeight));
+
+    FrameworkState& state = GetFrameworkState();
+    state.SetFullscreenWidthAtSwitch(790);
+    state.SetFullscreenHeightAtSwitch(590);
+    ASSERT_EQ(ToggleWindowedMode(), S_OK);
+    EXPECT_EQ(GetMenu(window), nullptr);
+    EXPECT_EQ(state.GetSavedMenu(), menu);
+    EXPECT_EQ(state.GetBackBufferDesc().Width, 800u);
+    EXPECT_EQ(state.GetBackBufferDesc().Height, 600u);
+
+    ASSERT_EQ(ToggleWindowedMode(), S_OK);
+    EXPECT_EQ(GetMenu(window), menu);
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right - client.left, 640);
+    EXPECT_EQ(client.bottom - client.top, clientHeight);
+    EXPECT_EQ(state.GetBackBufferDesc().Height, static_cast<UINT>(clientHeight));
+}
