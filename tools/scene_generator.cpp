@@ -5,7 +5,7 @@
 //   scene_generator <output folder>
 //
 // The scene is a room (x -60..60, y -40..40, z 0..300) seen from the camera's
-// start pose at (0, 0, -100) looking along +z: a tiled floor and brick walls,
+// start pose at (0, 0, -100) looking along +z: a tiled floor and ceiling, brick walls,
 // crates, a metal sphere, an upright torus and a cut-out fence, lit by one sun,
 // eight coloured point lights and two pulsing lights.
 #include <algorithm>
@@ -391,6 +391,8 @@ MeshData Room() {
     const float halfX = (kRight - kLeft) / 2, halfY = (kTop - kBottom) / 2;
     // Floor, facing up; one stone tile texture per 30 units.
     room.AddQuad({0, kBottom, midZ}, {halfX, 0, 0}, {0, 0, halfZ}, 4, 10, 0);
+    // Ceiling of the same stone, facing down.
+    room.AddQuad({0, kTop, midZ}, {halfX, 0, 0}, {0, 0, -halfZ}, 4, 10, 0);
     // Back wall facing the camera, side walls facing the middle.
     room.AddQuad({0, midY, kFar}, {halfX, 0, 0}, {0, halfY, 0}, 3, 2, 1);
     room.AddQuad({kLeft, midY, midZ}, {0, 0, halfZ}, {0, halfY, 0}, 7.5f, 2, 1);
