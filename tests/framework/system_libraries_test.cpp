@@ -79,6 +79,17 @@ TEST_F(SystemLibrariesTest, MediaShellIsNotStartedOutsideAMediaCentreEdition) {
     kl::testing::ClearSystemMetricOverrides();
 }
 
+TEST_F(SystemLibrariesTest, MediaCentreWithoutTheShellProgramStartsNothing) {
+    kl::testing::SetSystemMetric(SM_MEDIACENTER, 1);
+    EXPECT_FALSE(RelaunchMediaShell());  // no %SystemRoot%\ehome\ehshell.exe here
+    kl::testing::ClearSystemMetricOverrides();
+}
+
+TEST_F(SystemLibrariesTest, ControllerRumbleIsStoppedThroughTheControllerLibrary) {
+    EXPECT_EQ(S_OK, StopControllerRumble());
+    EXPECT_EQ(S_OK, StopControllerRumble());  // the entry point is kept
+}
+
 TEST_F(SystemLibrariesTest, Direct3DIsCreatedFromTheSystemLibrary) {
     IDirect3D9* direct3d = CreateDirect3D(32);
     ASSERT_NE(nullptr, direct3d);
