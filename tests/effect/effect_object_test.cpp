@@ -159,6 +159,67 @@ TEST_F(EffectDevice, MissingFileAndCompileErrorsFailWithAMessage) {
     EXPECT_EQ(DeviceRefs(), 1u);
 }
 
+TEST_F(EffectDevice, UnknownStateValuesFailWithTheirPosition) {
+    LPD3DXBUFFER errors = nullptr;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateFromText("technique T {\n  pass P {\n    ZFunc = Sideways;\n  }\n}", &errors),
+              E_FAIL);
+    testing::internal::GetCapturedStderr();
+    ASSERT_NE(errors, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(errors->GetBufferPointer()),
+                 "<memory>(3,5): unknown value 'Sideways' for state 'ZFunc'");
+    errors->Release();
+}
+
+// Macros from the caller and #include through the caller's ID3DXInclude.
+class OneFileInclude : public ID3DXInclude {
+public:
+    HRESULT STDMETHODCALLTYPE Open(D3DXINCLUDE_TYPE, LPCSTR pFileName, LPCVOID, LPCVOID* ppData,
+                                   UINT* pBytes) override {
+        if (std::string(pFileName) != "states.fxh") return E_FAIL;
+        static const char kText[] = "#define PASS_STATES CullMode = CW; ZFunc = Always\n";
+        *ppData = kText;
+        *pBytes = sizeof kText - 1;
+        ++opened;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Close(LPCVOID) override {
+        ++closed;
+        return S_OK;
+    }
+    int opened = 0;
+    int closed = 0;
+};
+
+TEST_F(EffectDevice, MacrosAndIncludesComeFromTheCaller) {
+    const char text[] =
+        "#include \"states.fxh\"\n"
+        "#if USE_FIRST\ntechnique First { pass { PASS_STATES; } }\n#endif\n"
+        "technique Second { pass { ZFunc = Less; } }\n";
+    const D3DXMACRO defines[] = {{"USE_FIRST", "1"}, {nullptr, nullptr}};
+    OneFileInclude include;
+    ASSERT_EQ(D3DXCreateEffect(device_, text, sizeof text - 1, defines, &include, 0, nullptr,
+                               &effect_, nullptr),
+              S_OK);
+    EXPECT_EQ(include.opened, 1);
+    EXPECT_EQ(include.closed, 1);
+    ASSERT_EQ(effect_->GetTechnique(0), effect_->GetTechniqueByName("First"));
+    ASSERT_EQ(effect_->Begin(nullptr, D3DXFX_DONOTSAVESTATE), S_OK);
+    ASSERT_EQ(effect_->BeginPass(0), S_OK);
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_CW));
+    EXPECT_EQ(RenderState(D3DRS_ZFUNC), static_cast<DWORD>(D3DCMP_ALWAYS));
+    EXPECT_EQ(effect_->EndPass(), S_OK);
+    EXPECT_EQ(effect_->End(), S_OK);
+    effect_->Release();
+    effect_ = nullptr;
+    // Without the macro the first technique is not there.
+    ASSERT_EQ(D3DXCreateEffect(device_, text, sizeof text - 1, nullptr, &include, 0, nullptr,
+                               &effect_, nullptr),
+              S_OK);
+    EXPECT_EQ(effect_->GetTechniqueByName("First"), nullptr);
+    EXPECT_EQ(effect_->SetTechnique("First"), D3DERR_INVALIDCALL);
+}
+
 TEST_F(EffectDevice, UnknownNamesFailWithoutCrashing) {
     ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
     EXPECT_EQ(effect_->SetTechnique("NoSuchTechnique"), D3DERR_INVALIDCALL);

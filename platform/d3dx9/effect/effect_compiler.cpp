@@ -108,6 +108,7 @@ CompiledEffect CompileEffect(const std::string& path, const std::string& text,
         if (t.passes.empty()) Fail(t.where, "technique '" + t.name + "' has no pass");
         for (const PassDecl& p : t.passes) {
             CompiledPass pass;
+            pass.where = p.where;
             pass.name = p.name;
             pass.states = p.states;
             pass.hasShaders = p.vertexShader || p.pixelShader;

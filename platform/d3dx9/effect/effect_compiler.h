@@ -26,6 +26,7 @@ struct EffectParameter {
 };
 
 struct CompiledPass {
+    SourceLocation where;
     std::string name;
     std::vector<StateAssignment> states;
     bool hasShaders = false;  // false: the pass only sets states

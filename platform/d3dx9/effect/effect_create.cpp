@@ -63,7 +63,7 @@ HRESULT CreateFromText(LPDIRECT3DDEVICE9 device, const std::string& path, const 
         return E_OUTOFMEMORY;
     }
     std::string error;
-    kl::d3dx9::Effect* effect = kl::d3dx9::Effect::Create(device, path, std::move(compiled), error);
+    kl::d3dx9::Effect* effect = kl::d3dx9::Effect::Create(device, std::move(compiled), error);
     if (!effect) {
         Report(error, ppErrors);
         return E_FAIL;

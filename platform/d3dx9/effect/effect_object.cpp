@@ -37,8 +37,8 @@ Effect::~Effect() {
     device_->Release();
 }
 
-Effect* Effect::Create(IDirect3DDevice9* device, const std::string& path,
-                       hlsl::CompiledEffect compiled, std::string& error) {
+Effect* Effect::Create(IDirect3DDevice9* device, hlsl::CompiledEffect compiled,
+                       std::string& error) {
     Effect* effect = new Effect(device);
     for (hlsl::EffectParameter& desc : compiled.parameters) {
         Parameter p;
@@ -53,11 +53,9 @@ Effect* Effect::Create(IDirect3DDevice9* device, const std::string& path,
         for (const hlsl::CompiledPass& sourcePass : source.passes) {
             Pass pass;
             pass.name = sourcePass.name;
-            const bool ok = effect->BuildPass(sourcePass, pass, error);
+            const bool ok = effect->BuildPass(source.name, sourcePass, pass, error);
             t.passes.push_back(std::move(pass));
             if (!ok) {
-                error = path + ": technique '" + source.name + "', pass '" + sourcePass.name +
-                        "': " + error;
                 effect->techniques_.push_back(std::move(t));
                 effect->Release();
                 return nullptr;
@@ -70,18 +68,29 @@ Effect* Effect::Create(IDirect3DDevice9* device, const std::string& path,
     return effect;
 }
 
-bool Effect::BuildPass(const hlsl::CompiledPass& source, Pass& pass, std::string& error) {
+bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
+                       std::string& error) {
     for (const hlsl::StateAssignment& s : source.states) {
         D3DRENDERSTATETYPE state;
         DWORD value = 0;
-        if (!ResolveRenderState(s, state, value, error)) return false;
+        if (!ResolveRenderState(s, state, value, error)) {
+            error = hlsl::FormatDiagnostic(s.where, error);
+            return false;
+        }
         pass.states.emplace_back(state, value);
     }
     pass.hasProgram = source.hasShaders;
     if (!pass.hasProgram) return true;
     const hlsl::GeneratedPass& program = source.program;
-    pass.binding.glProgram = LinkGlslProgram(program.vertexSource, program.fragmentSource, error);
-    if (!pass.binding.glProgram) return false;
+    std::string log;
+    pass.binding.glProgram = LinkGlslProgram(program.vertexSource, program.fragmentSource, log);
+    if (!pass.binding.glProgram) {
+        // The translator's output should always link; if it does not, say
+        // where and pass on the GL compiler's words.
+        error = hlsl::FormatDiagnostic(source.where, "technique '" + technique + "', pass '" +
+                                                         source.name + "' does not link: " + log);
+        return false;
+    }
     for (const hlsl::GeneratedInput& in : program.inputs)
         pass.binding.inputs.push_back(kl::d3d9::VertexInputBinding{
             static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), in.location});
@@ -106,7 +115,10 @@ bool Effect::BuildPass(const hlsl::CompiledPass& source, Pass& pass, std::string
                 if (strcasecmp(st.name.c_str(), "Texture") == 0) continue;
                 D3DSAMPLERSTATETYPE type;
                 DWORD value = 0;
-                if (!ResolveSamplerState(st, type, value, error)) return false;
+                if (!ResolveSamplerState(st, type, value, error)) {
+                    error = hlsl::FormatDiagnostic(st.where, error);
+                    return false;
+                }
                 slot.states.emplace_back(type, value);
             }
         }

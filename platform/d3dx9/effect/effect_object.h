@@ -18,9 +18,10 @@ namespace kl::d3dx9 {
 class Effect final : public ID3DXEffect {
 public:
     // Links every pass on the device's context. Returns nullptr with a
-    // one-line message in `error` when a state or a program is rejected.
-    static Effect* Create(IDirect3DDevice9* device, const std::string& path,
-                          hlsl::CompiledEffect compiled, std::string& error);
+    // "file(line,col): message" line in `error` when a state or a program is
+    // rejected.
+    static Effect* Create(IDirect3DDevice9* device, hlsl::CompiledEffect compiled,
+                          std::string& error);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
@@ -94,7 +95,8 @@ private:
     explicit Effect(IDirect3DDevice9* device);
     ~Effect();
 
-    bool BuildPass(const hlsl::CompiledPass& source, Pass& pass, std::string& error);
+    bool BuildPass(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
+                   std::string& error);
     Parameter* FindParameter(D3DXHANDLE handle);
     Technique* FindTechnique(D3DXHANDLE handle);
     Parameter* NumericParameter(D3DXHANDLE handle);
