@@ -77,7 +77,10 @@ HRESULT Device::CreateContext() {
     std::string error;
     SDL_Window* window =
         platform::IsHeadless() ? nullptr : platform::SdlWindowOf(PresentationWindow());
-    if (window) context_ = gl::Context::CreateForWindow(window, &error);
+    if (window) {
+        context_ = gl::Context::CreateForWindow(window, &error);
+        if (!context_) std::fprintf(stderr, "Direct3D: %s; rendering offscreen\n", error.c_str());
+    }
     // Without a real window (headless, or a window of the virtual desktop)
     // the device renders offscreen and Present only counts frames.
     if (!context_) context_ = gl::Context::CreateOffscreen(&error);

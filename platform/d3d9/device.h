@@ -148,6 +148,7 @@ private:
     bool LossCauseActive() const;
     void UpdateLossState();
     void BlitToWindow();
+    void CaptureIfRequested();
     // Fullscreen devices take the display: the SDL window goes fullscreen in
     // the presentation mode; windowed ones give it back.
     void ApplyDisplayMode();

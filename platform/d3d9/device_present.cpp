@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
+#include "common/frame_script.h"
 #include "common/native_window.h"
 #include "d3d9/device.h"
 #include "d3d9/direct3d.h"
@@ -233,12 +236,25 @@ void Device::BlitToWindow() {
     glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
 }
 
+// Writes the back buffer to a PNG when the platform's capture settings ask
+// for the frame just presented.
+void Device::CaptureIfRequested() {
+    const std::string path = platform::CapturePathForCurrentFrame();
+    if (path.empty()) return;
+    std::vector<uint8_t> pixels;
+    if (!backBuffer_->ReadRgba8(&pixels)) return;
+    platform::WriteCapturePng(path, static_cast<int>(parameters_.BackBufferWidth),
+                              static_cast<int>(parameters_.BackBufferHeight), pixels.data());
+}
+
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     UpdateLossState();
     if (cooperative_ != CooperativeState::Operational) return D3DERR_DEVICELOST;
     MakeCurrent();
     if (context_->Window()) BlitToWindow();
     ++presentedFrames_;
+    platform::CountPresentedFrame();
+    CaptureIfRequested();
     KL_GL_CHECK();
     return D3D_OK;
 }

@@ -1,7 +1,6 @@
 // A real window (under Xvfb, or any X display): Present shows in the window
 // exactly the picture the back buffer holds, the picture headless runs read.
 // Skipped where no display can be opened.
-#include <GL/glcorearb.h>
 #include <d3d9.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,9 +9,9 @@
 #include <vector>
 
 #include "common/native_window.h"
-#include "d3d9/device_bridge.h"
 #include "device_fixture.h"
 #include "testing/surfaces.h"
+#include "x11_screenshot.h"
 
 namespace kl::test {
 namespace {
@@ -29,27 +28,15 @@ HWND CreateTestWindow(int width, int height) {
     // A popup window has no frame: its client area is the whole window.
     HWND window = CreateWindowExW(0, L"KestraluneD3d9Test", L"d3d9", WS_POPUP, 0, 0, width, height,
                                   nullptr, nullptr, nullptr, nullptr);
-    if (window) ShowWindow(window, SW_SHOW);
+    if (!window) return nullptr;
+    ShowWindow(window, SW_SHOW);
+    // Let the window system map the window before anything is drawn into it.
+    MSG message;
+    for (int i = 0; i < 20; ++i) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(10);
+    }
     return window;
-}
-
-// The window's front buffer as RGBA8 rows, top row first.
-std::vector<uint8_t> ReadWindow(IDirect3DDevice9* device, int width, int height) {
-    kl::d3d9::MakeDeviceContextCurrent(device);
-    GLint previous = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
-    std::vector<uint8_t> topDown(bottomUp.size());
-    const size_t row = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < height; ++y)
-        std::copy(bottomUp.begin() + y * row, bottomUp.begin() + (y + 1) * row,
-                  topDown.begin() + (height - 1 - y) * row);
-    return topDown;
 }
 
 TEST(D3d9WindowTest, PresentShowsTheBackBufferInTheWindow) {
@@ -94,7 +81,7 @@ TEST(D3d9WindowTest, PresentShowsTheBackBufferInTheWindow) {
     ASSERT_TRUE(kl::testing::ReadBackBufferRgba8(device, &backBuffer, nullptr, nullptr));
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 
-    const std::vector<uint8_t> shown = ReadWindow(device, kWidth, kHeight);
+    const std::vector<uint8_t> shown = Screenshot(window, kWidth, kHeight);
     ASSERT_EQ(shown.size(), backBuffer.size());
     int same = 0, red = 0;
     for (size_t i = 0; i < shown.size(); i += 4) {
