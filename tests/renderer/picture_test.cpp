@@ -149,6 +149,24 @@ TEST_F(Pictures, ClassicMatchesDeferredWithAHighlight) {
     ExpectBlack(classic, kSide, 60, 60, "classic background");
 }
 
+TEST_F(Pictures, PointLightFallsOffToItsRadius) {
+    // Light 40 units in front of the quad's centre with radius 100:
+    // (1 - 40 / 100)^2 = 0.36 of the albedo, in both roads.
+    AddQuad({200, 100, 50});
+    scene_->AddLight(2, {0, 0, 60, 1}, kStraightOn, kWhite, 100.0f);
+    ExpectNear(CentreIn(RenderMode::Deferred), {72, 36, 18}, 2, "deferred");
+    ExpectNear(CentreIn(RenderMode::Classic), {72, 36, 18}, 2, "classic");
+}
+
+TEST_F(Pictures, PointLightLightsNothingBeyondItsRadiusOrWithoutOne) {
+    AddQuad({200, 100, 50});
+    scene_->AddLight(2, {0, 0, 60, 1}, kStraightOn, kWhite, 39.0f);
+    scene_->AddLight(21, {0, 0, 90, 1}, kStraightOn, kWhite, 0.0f);
+    for (RenderMode mode : {RenderMode::Deferred, RenderMode::Classic}) {
+        ExpectBlack(Draw(mode), kSide, kCentre, kCentre, "centre");
+    }
+}
+
 TEST_F(Pictures, ChannelViewAddsTheChannelOncePerLight) {
     AddQuad({200, 100, 50});
     scene_->AddSun(kStraightOn);
