@@ -34,11 +34,11 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 // The entry of `folder` whose name equals `name` apart from letter case, or an
 // empty path.
 fs::path FindIgnoringCase(const fs::path& folder, const std::string& name) {
+    // Error codes throughout: a folder that cannot be read just has no match.
     std::error_code error;
-    fs::directory_iterator entries(folder.empty() ? fs::path(".") : folder, error);
-    if (error) return {};
-    for (const fs::directory_entry& entry : entries) {
-        if (SameIgnoringCase(entry.path().filename().string(), name)) return entry.path();
+    fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        if (SameIgnoringCase(entry->path().filename().string(), name)) return entry->path();
     }
     return {};
 }
