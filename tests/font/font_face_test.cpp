@@ -97,6 +97,18 @@ TEST(FontFace, GlyphsSitOnTheBaselineWithTheirInk) {
     EXPECT_EQ(newline.metrics.advance, 0);
 }
 
+TEST(FontFace, AbsurdSizesAreCappedInsteadOfRasterizedWhole) {
+    for (int height : {1 << 30, -(1 << 30)}) {
+        auto face = OpenFace(U"Arial", height, 0xFFFFFFFFu);
+        ASSERT_NE(face, nullptr);
+        // A 2048-pixel em square: the cell is 2288 / 2048 of it.
+        EXPECT_EQ(face->LineHeight(), 2288);
+        const GlyphBitmap glyph = face->Render(U'x');
+        EXPECT_LE(glyph.metrics.width, 2100);
+        EXPECT_LE(glyph.metrics.height, 2100);
+    }
+}
+
 TEST(FontFace, BoldRequestPicksHeavierStrokes) {
     auto regular = OpenFace(U"Arial", 30, 0, 400);
     auto bold = OpenFace(U"Arial", 30, 0, 700);

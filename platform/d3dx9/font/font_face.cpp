@@ -11,6 +11,7 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cmath>
 
 namespace kl::d3dx9::font {
@@ -21,6 +22,9 @@ namespace {
 constexpr int kDefaultCellHeight = 16;
 // GDI treats weights from semibold up as bold when it has to synthesize.
 constexpr unsigned kBoldWeight = 600;
+// Glyphs larger than the biggest atlas could never be drawn; capping the size
+// keeps an absurd request from rasterizing gigabyte bitmaps.
+constexpr double kMaximumPixels = 2048.0;
 
 std::string ToUtf8(const std::u32string& text) {
     std::string out;
@@ -176,13 +180,15 @@ void FontFace::ApplySize(const FontRequest& request) {
 
     double emPixels = 0;
     if (request.height > 0) {
-        lineHeight_ = request.height;
         emPixels = request.height * unitsPerEm / cellUnits;
     } else {
         emPixels = request.height < 0 ? -static_cast<double>(request.height)
                                       : kDefaultCellHeight * unitsPerEm / cellUnits;
-        lineHeight_ = static_cast<int>(std::lround(cellUnits * emPixels / unitsPerEm));
     }
+    emPixels = std::min(emPixels, kMaximumPixels);
+    lineHeight_ = request.height > 0 && emPixels < kMaximumPixels
+                      ? request.height
+                      : static_cast<int>(std::lround(cellUnits * emPixels / unitsPerEm));
     ascent_ = static_cast<int>(std::lround(ascentUnits * emPixels / unitsPerEm));
 
     // A requested width stretches the face horizontally so that 'x', the
@@ -193,7 +199,7 @@ void FontFace::ApplySize(const FontRequest& request) {
     if (request.width > 0 && xIndex != 0 &&
         FT_Get_Advance(face, xIndex, FT_LOAD_NO_SCALE, &xAdvance) == 0 && xAdvance > 0) {
         const double naturalWidth = xAdvance * emPixels / unitsPerEm;
-        widthPixels = emPixels * request.width / naturalWidth;
+        widthPixels = std::min(emPixels * request.width / naturalWidth, kMaximumPixels);
     }
     FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(std::lround(widthPixels * 64)),
                      static_cast<FT_F26Dot6>(std::lround(emPixels * 64)), 72, 72);
