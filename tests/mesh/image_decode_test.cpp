@@ -297,6 +297,9 @@ TEST(BrokenImages, JpegHuffmanTableWithTooManyCodes) {
     Image image;
     EXPECT_EQ(Decode(bad, image), DecodeStatus::Corrupt);
 
+    // stb also skips 0xFF fill bytes before the start-of-image marker.
+    EXPECT_EQ(Decode("\xFF\xFF\xFF" + bad, image), DecodeStatus::Corrupt);
+
     const std::string fits = JpegWithHuffmanTable(200, 56);
     EXPECT_TRUE(kl::texture::JpegHuffmanTablesFit(reinterpret_cast<const uint8_t*>(fits.data()),
                                                   fits.size()));

@@ -13,7 +13,9 @@ constexpr uint8_t kMarkerDefineHuffman = 0xC4;
 constexpr size_t kMaxHuffmanSymbols = 256;
 
 // Bytes past the end read as 0, as stb reads them.
-uint8_t ByteAt(const uint8_t* data, size_t size, size_t at) { return at < size ? data[at] : 0; }
+uint8_t ByteAt(const uint8_t* data, size_t size, size_t at) {
+    return at < size ? data[at] : 0;
+}
 
 // A DHT segment (after its 2-byte length) holds tables until the length is
 // used up: a class/id byte, 16 code counts, then one symbol per code.

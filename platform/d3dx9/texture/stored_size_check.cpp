@@ -75,12 +75,20 @@ bool StartsWith(const uint8_t* data, size_t size, const char* magic, size_t n) {
     return size >= n && std::memcmp(data, magic, n) == 0;
 }
 
+// stb takes any file that starts with 0xFF fill bytes and a start-of-image
+// marker (0xD8) for a JPEG, and parses its tables already in stbi_info.
+bool LooksLikeJpegToStb(const uint8_t* data, size_t size) {
+    size_t at = 0;
+    while (at < size && data[at] == 0xFF) ++at;
+    return at > 0 && at < size && data[at] == 0xD8;
+}
+
 }  // namespace
 
 bool StoredPixelsFit(const uint8_t* data, size_t size) {
     if (StartsWith(data, size, "BM", 2)) return BmpPixelsFit(data, size);
     if (StartsWith(data, size, "\x89PNG", 4)) return true;
-    if (StartsWith(data, size, "\xFF\xD8", 2)) return JpegHuffmanTablesFit(data, size);
+    if (LooksLikeJpegToStb(data, size)) return JpegHuffmanTablesFit(data, size);
     return TgaPixelsFit(data, size);
 }
 
