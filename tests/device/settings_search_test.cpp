@@ -342,3 +342,33 @@ TEST(SettingsSearch, RefusesAMissingOutputAndAnEmptyEnumeration) {
     EXPECT_EQ(FindValidSettings(&found, nullptr, nullptr), FWERR_NO_USABLE_DEVICE);
     EXPECT_EQ(found.adapterOrdinal, 7u);  // left untouched
 }
+
+TEST(SettingsSearch, NearestDisplayModeScansOnlyTheCombinationsFormat) {
+    AdapterSpec adapter = StandardAdapter();
+    adapter.modes.push_back({1000, 700, 60, D3DFMT_R5G6B5});
+    adapter.formatPairs.push_back({D3DFMT_R5G6B5, D3DFMT_R5G6B5});
+    UseHardware(OneAdapter(adapter));
+
+    const D3DDISPLAYMODE target{1000, 700, 75, D3DFMT_X8R8G8B8};
+    D3DDISPLAYMODE nearest{};
+    ASSERT_EQ(FindNearestDisplayMode(*Combination(D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, FALSE), target,
+                                     &nearest),
+              S_OK);
+    EXPECT_EQ(nearest.Width, 1024u);  // the R5G6B5 mode of exactly 1000x700 does not count
+    EXPECT_EQ(nearest.Height, 768u);
+
+    // Windowed: the target itself.
+    ASSERT_EQ(FindNearestDisplayMode(*Combination(D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, TRUE), target,
+                                     &nearest),
+              S_OK);
+    EXPECT_EQ(nearest.Width, 1000u);
+    EXPECT_EQ(nearest.RefreshRate, 75u);
+
+    // An adapter without modes of the format leaves the target unchanged.
+    SettingsCombination orphan;
+    orphan.adapterFormat = D3DFMT_A2R10G10B10;
+    orphan.adapter = GetDeviceEnumeration(false)->FindAdapter(0);
+    EXPECT_EQ(FindNearestDisplayMode(orphan, target, &nearest), E_FAIL);
+    EXPECT_EQ(nearest.Width, 1000u);
+    EXPECT_EQ(nearest.Height, 700u);
+}
