@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <climits>
+
 #include "d3dx9/font/text_layout.h"
 
 namespace kl::d3dx9::font {
@@ -111,6 +113,15 @@ TEST(TextLayout, ExtentIsTheWidestLineByTheLines) {
     EXPECT_EQ(layout.extent.right, 40);
     EXPECT_EQ(layout.extent.bottom, 52);
     EXPECT_EQ(layout.reportedHeight, 32);
+}
+
+TEST(TextLayout, ExtremeRectanglesDoNotOverflow) {
+    const TextRect huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const TextLayout layout = Lay(U"AB", huge, DT_RIGHT | DT_BOTTOM);
+    ASSERT_EQ(layout.boxes.size(), 2u);
+    EXPECT_EQ(layout.boxes[1].x, (1 << 24) - 10 + 1);
+    EXPECT_EQ(layout.reportedHeight, (1 << 24) + (1 << 24));
+    EXPECT_TRUE(Lay(U"AB", {INT_MAX, INT_MAX, INT_MIN, INT_MIN}, 0).boxes.empty());
 }
 
 TEST(TextLayout, EmptyTextReportsNoHeight) {

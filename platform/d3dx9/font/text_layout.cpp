@@ -14,6 +14,18 @@ namespace kl::d3dx9::font {
 
 namespace {
 
+// Far beyond any render target, and far enough from the ends of int that
+// pen positions and extents cannot overflow.
+constexpr int kCoordinateLimit = 1 << 24;
+
+int Limited(int value) {
+    return std::clamp(value, -kCoordinateLimit, kCoordinateLimit);
+}
+
+TextRect Limited(const TextRect& rect) {
+    return {Limited(rect.left), Limited(rect.top), Limited(rect.right), Limited(rect.bottom)};
+}
+
 bool IsLineBreak(char32_t c) {
     return c == U'\n' || c == U'\r';
 }
@@ -78,9 +90,10 @@ std::u32string CharactersToDraw(const wchar_t* text, int count) {
     return out;
 }
 
-TextLayout LayOutText(const std::u32string& text, const TextRect& rect, unsigned format,
+TextLayout LayOutText(const std::u32string& text, const TextRect& requested, unsigned format,
                       const LineMetrics& line,
                       const std::function<GlyphMetrics(char32_t)>& metricsOf) {
+    const TextRect rect = Limited(requested);
     TextLayout layout;
     if (text.empty()) {
         layout.extent = {rect.left, rect.top, rect.left, rect.top};
