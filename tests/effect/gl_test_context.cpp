@@ -4,7 +4,6 @@
 #include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
-#include <vector>
 
 namespace kl::test {
 
@@ -52,57 +51,6 @@ GlTestContext::~GlTestContext() {
         eglDestroyContext(display_, context_);
     }
     if (display_) eglTerminate(display_);
-}
-
-namespace {
-
-unsigned CompileShader(GLenum kind, const std::string& source, std::string& log) {
-    const GLuint shader = glCreateShader(kind);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        GLint length = 0;
-        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> text(static_cast<size_t>(length) + 1);
-        glGetShaderInfoLog(shader, length, nullptr, text.data());
-        log += text.data();
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-}  // namespace
-
-unsigned LinkProgram(const std::string& vertex, const std::string& fragment, std::string& log) {
-    const unsigned vs = CompileShader(GL_VERTEX_SHADER, vertex, log);
-    const unsigned fs = CompileShader(GL_FRAGMENT_SHADER, fragment, log);
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        if (fs) glDeleteShader(fs);
-        return 0;
-    }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> text(static_cast<size_t>(length) + 1);
-        glGetProgramInfoLog(program, length, nullptr, text.data());
-        log += text.data();
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
 }
 
 }  // namespace kl::test

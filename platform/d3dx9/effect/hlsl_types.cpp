@@ -69,8 +69,7 @@ bool ParseShape(const std::string& rest, Type& out) {
     if (rest.size() == 3 && digit(rest[0]) && rest[1] == 'x' && digit(rest[2])) {
         out.rows = rest[0] - '0';
         out.cols = rest[2] - '0';
-        out.matrix = !(out.rows == 1 && out.cols == 1);
-        if (out.rows == 1 && out.cols > 1) out.matrix = true;
+        out.matrix = !(out.rows == 1 && out.cols == 1);  // float1x1 is a scalar
         return true;
     }
     return false;
