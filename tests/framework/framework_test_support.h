@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "d3d9/library_registration.h"
 #include "framework/framework_state.h"
 #include "platform/testing.h"
 
@@ -17,6 +18,8 @@ class FrameworkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         kl::testing::ForceHeadless();
+        // What the system directory holds on Windows: d3d9.dll.
+        kl::d3d9::RegisterDirect3DLibrary();
         kl::testing::UseManualClock(1000);
     }
 
