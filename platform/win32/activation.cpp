@@ -14,7 +14,9 @@ struct Activation {
 };
 
 Activation& State() {
-    static Activation state;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static Activation& state = *new Activation;
     return state;
 }
 

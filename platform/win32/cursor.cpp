@@ -1,9 +1,11 @@
 // The mouse cursor: its position, the ClipCursor rectangle, the cursor image
 // SetCursor chose and ShowCursor's display counter. Where a display exists
 // the cursor's visibility follows SDL; the clip rectangle is recorded and
-// keeps the virtual cursor inside it (the window manager owns the real one).
+// keeps the virtual cursor inside it; with a display, SDL confines the real
+// pointer to the window under the rectangle.
 #include <SDL.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "testing/windows.h"
@@ -22,7 +24,9 @@ struct CursorState {
 };
 
 CursorState& Cursor() {
-    static CursorState state;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static CursorState& state = *new CursorState;
     return state;
 }
 
@@ -37,6 +41,28 @@ POINT ClampToClip(POINT point) {
     point.x = std::max(clip->left, std::min(point.x, clip->right - 1));
     point.y = std::max(clip->top, std::min(point.y, clip->bottom - 1));
     return point;
+}
+
+// With a display, the pointer is confined to the SDL window under the clip
+// rectangle (SDL can only confine it to a window), in client coordinates.
+void ApplySdlClip(const std::optional<RECT>& clip) {
+    for (HWND handle : TopLevelWindows()) {
+        const Window* window = WindowFromHandle(handle);
+        if (!window->sdl) continue;
+        const RECT client = ClientRectInScreen(*window);
+        const bool inside = clip && clip->left < client.right && clip->right > client.left &&
+                            clip->top < client.bottom && clip->bottom > client.top;
+        if (!inside) {
+            SDL_SetWindowMouseRect(window->sdl, nullptr);
+            continue;
+        }
+        const LONG left = std::max(clip->left, client.left);
+        const LONG top = std::max(clip->top, client.top);
+        const SDL_Rect area{left - client.left, top - client.top,
+                            std::min(clip->right, client.right) - left,
+                            std::min(clip->bottom, client.bottom) - top};
+        SDL_SetWindowMouseRect(window->sdl, &area);
+    }
 }
 
 void ApplySdlCursorVisibility() {
@@ -59,6 +85,7 @@ BOOL WINAPI ClipCursor(const RECT* lpRect) {
     CursorState& state = Cursor();
     if (!lpRect) {
         state.clip.reset();
+        if (UsingDisplay()) ApplySdlClip(state.clip);
         return TRUE;
     }
     // The rectangle is limited to the screen, as on Windows.
@@ -68,6 +95,7 @@ BOOL WINAPI ClipCursor(const RECT* lpRect) {
     if (clip.right <= clip.left || clip.bottom <= clip.top) clip = *lpRect;
     state.clip = clip;
     state.position = ClampToClip(state.position.value_or(PrimaryCentre()));
+    if (UsingDisplay()) ApplySdlClip(state.clip);
     return TRUE;
 }
 

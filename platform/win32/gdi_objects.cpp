@@ -32,7 +32,9 @@ struct GdiTables {
 };
 
 GdiTables& Gdi() {
-    static GdiTables tables;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static GdiTables& tables = *new GdiTables;
     return tables;
 }
 

@@ -46,7 +46,9 @@ struct IconTable {
 };
 
 IconTable& Icons() {
-    static IconTable table;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static IconTable& table = *new IconTable;
     return table;
 }
 

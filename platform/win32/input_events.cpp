@@ -23,7 +23,9 @@ struct InjectedInput {
 };
 
 InjectedInput& Injected() {
-    static InjectedInput input;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static InjectedInput& input = *new InjectedInput;
     return input;
 }
 

@@ -40,7 +40,9 @@ struct KeyboardState {
 };
 
 KeyboardState& Keyboard() {
-    static KeyboardState state;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static KeyboardState& state = *new KeyboardState;
     return state;
 }
 
@@ -114,7 +116,7 @@ WPARAM CharacterFor(UINT virtualKey) {
 
 }  // namespace
 
-void ProcessKeyEvent(const KeyCode& key, bool down) {
+void ProcessKeyEvent(const KeyCode& key, bool down, HWND target) {
     const UINT virtualKey = key.virtualKey;
     if (virtualKey == 0 || virtualKey > 0xFF) return;
     const bool altHeld = IsDown(VK_MENU);
@@ -124,7 +126,7 @@ void ProcessKeyEvent(const KeyCode& key, bool down) {
     const UINT message = MessageFor(virtualKey, down, altHeld, ctrlHeld);
     if (RunKeyboardHooks(message, key, down, altContext) != 0) return;
     RecordKey(virtualKey, down, altHeld);
-    const HWND target = ActiveWindow();
+    if (!target) target = ActiveWindow();
     if (!target) return;
     PostToQueue(target, message, virtualKey, KeyLParam(key, down, altContext, wasDown));
 }

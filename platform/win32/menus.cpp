@@ -19,7 +19,9 @@ struct MenuTable {
 };
 
 MenuTable& Menus() {
-    static MenuTable table;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static MenuTable& table = *new MenuTable;
     return table;
 }
 

@@ -26,7 +26,9 @@ struct Capture {
 };
 
 Capture& Captured() {
-    static Capture capture;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static Capture& capture = *new Capture;
     return capture;
 }
 

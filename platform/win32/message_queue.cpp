@@ -30,7 +30,9 @@ struct Queue {
 };
 
 Queue& TheQueue() {
-    static Queue queue;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static Queue& queue = *new Queue;
     return queue;
 }
 

@@ -38,7 +38,9 @@ struct ModuleTable {
 };
 
 ModuleTable& Modules() {
-    static ModuleTable table;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static ModuleTable& table = *new ModuleTable;
     static const bool preloaded = [] {
         RegisterSystemLibraryExports();
         for (const char* name : kPreloadedLibraries) {

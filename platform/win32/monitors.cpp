@@ -28,7 +28,9 @@ struct Desktop {
 };
 
 Desktop& TheDesktop() {
-    static Desktop desktop;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static Desktop& desktop = *new Desktop;
     return desktop;
 }
 

@@ -67,8 +67,11 @@ void HandleMouseMotion(const SDL_MouseMotionEvent& event) {
     if (handle) PostToQueue(handle, WM_MOUSEMOVE, 0, MAKELONG(event.x, event.y));
 }
 
+// SDL names the window that has the keyboard focus, which is where Windows
+// sends keys too.
 void HandleKey(const SDL_KeyboardEvent& event) {
-    ProcessKeyEvent(KeyFromSdl(event.keysym.scancode, event.keysym.sym), event.type == SDL_KEYDOWN);
+    ProcessKeyEvent(KeyFromSdl(event.keysym.scancode, event.keysym.sym), event.type == SDL_KEYDOWN,
+                    WindowForSdlId(event.windowID));
 }
 
 }  // namespace

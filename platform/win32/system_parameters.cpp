@@ -37,7 +37,9 @@ struct Accessibility {
 };
 
 Accessibility& Settings() {
-    static Accessibility settings;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static Accessibility& settings = *new Accessibility;
     return settings;
 }
 

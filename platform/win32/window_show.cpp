@@ -137,7 +137,13 @@ BOOL ShowWindowWith(HWND handle, int command) {
 
     window = WindowFromHandle(handle);
     if (!window) return wasVisible;
-    if (plan.activate && window->sdl) SDL_RaiseWindow(window->sdl);
+    if (plan.activate && window->sdl) {
+        // Where no window manager runs (a bare X server), raising gives no
+        // focus; asking for the input focus does, and SDL's focus event
+        // then activates the application.
+        SDL_RaiseWindow(window->sdl);
+        SDL_SetWindowInputFocus(window->sdl);
+    }
     const RECT oldClient = ClientRectInScreen(*window);
     const bool changed = ApplyState(*window, plan.state);
     SyncSdlGeometry(*window);

@@ -89,7 +89,8 @@ void ReflectClientArea(HWND handle, int x, int y, int width, int height);
 
 // --- input (keyboard.cpp, input_events.cpp, sdl_events.cpp) ---
 struct KeyCode;
-void ProcessKeyEvent(const KeyCode& key, bool down);
+// The key goes to `target`, or to the active window when that is null.
+void ProcessKeyEvent(const KeyCode& key, bool down, HWND target = nullptr);
 void PumpSdlEvents();
 // The user drags the frame to this client size.
 void ResizeByUser(HWND handle, int clientWidth, int clientHeight);

@@ -22,7 +22,9 @@ struct Tables {
 };
 
 Tables& State() {
-    static Tables tables;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static Tables& tables = *new Tables;
     return tables;
 }
 
