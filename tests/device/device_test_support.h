@@ -7,9 +7,11 @@
 
 namespace kl::fake {
 
-// The state owns the object (ShutdownFramework releases it).
+// The state owns the object (ShutdownFramework releases it); one installed
+// before is released.
 inline FakeDirect3D* InstallDirect3D(Hardware hardware) {
     FakeDirect3D* direct3d = new FakeDirect3D(std::move(hardware));
+    if (IDirect3D9* previous = GetFrameworkState().GetDirect3D()) previous->Release();
     GetFrameworkState().SetDirect3D(direct3d);
     return direct3d;
 }
