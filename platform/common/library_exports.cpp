@@ -21,7 +21,9 @@ struct ExportTable {
 // Function-local so that registrations from other files' static initializers
 // find it constructed whatever the initialization order.
 ExportTable& Exports() {
-    static ExportTable table;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static ExportTable& table = *new ExportTable;
     return table;
 }
 
