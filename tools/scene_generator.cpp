@@ -4,7 +4,7 @@
 //
 //   scene_generator <output folder>
 //
-// The scene is a room (x -60..60, y -40..40, z 0..300) seen from the camera's
+// The scene is a room (x -60..60, y -40..40, z -20..300) seen from the camera's
 // start pose at (0, 0, -100) looking along +z: a tiled floor and ceiling, brick walls,
 // crates, a metal sphere, an upright torus and a cut-out fence, lit by one sun,
 // eight coloured point lights and two pulsing lights.
@@ -266,13 +266,15 @@ void WriteTextures(const fs::path& folder) {
                  return Colour{0.8f, 0.7f, 0.0f};
              }));
 
-    // Fence: green painted lattice; the alpha map cuts out the gaps.
+    // Fence: green painted lattice; the alpha map cuts out the gaps. The gaps are
+    // wide and the bars thin: the alpha test keeps any coverage above zero, so
+    // the smaller mip levels, which blur bars into gaps, narrow the gaps.
     auto latticeBar = [](float u, float v) {
-        const float diagonalA = (u + v) * 4 - std::floor((u + v) * 4);
-        const float diagonalB = (u - v + 1) * 4 - std::floor((u - v + 1) * 4);
+        const float diagonalA = (u + v) * 2 - std::floor((u + v) * 2);
+        const float diagonalB = (u - v + 1) * 2 - std::floor((u - v + 1) * 2);
         const float frame = std::min(std::min(u, 1 - u), std::min(v, 1 - v));
-        return frame < 0.06f || std::min(diagonalA, 1 - diagonalA) < 0.09f ||
-               std::min(diagonalB, 1 - diagonalB) < 0.09f;
+        return frame < 0.04f || std::min(diagonalA, 1 - diagonalA) < 0.05f ||
+               std::min(diagonalB, 1 - diagonalB) < 0.05f;
     };
     WriteBmp(textures / "fence.bmp", Image(128, 128, [](float u, float v) {
                  return Mix({0.15f, 0.4f, 0.18f}, {0.25f, 0.55f, 0.25f}, Noise(u, v * 8, 8));
@@ -386,17 +388,17 @@ struct MeshData {
 MeshData Room() {
     MeshData room;
     room.materialTextures = {"art/floor.bmp", "art/wall.bmp"};
-    const float kLeft = -60, kRight = 60, kBottom = -40, kTop = 40, kNear = 0, kFar = 300;
+    const float kLeft = -60, kRight = 60, kBottom = -40, kTop = 40, kNear = -20, kFar = 300;
     const float midZ = (kNear + kFar) / 2, halfZ = (kFar - kNear) / 2, midY = (kBottom + kTop) / 2;
     const float halfX = (kRight - kLeft) / 2, halfY = (kTop - kBottom) / 2;
-    // Floor, facing up; one stone tile texture per 30 units.
+    // Floor, facing up; about 30 units per repeat of the tile texture.
     room.AddQuad({0, kBottom, midZ}, {halfX, 0, 0}, {0, 0, halfZ}, 4, 10, 0);
     // Ceiling of the same stone, facing down.
     room.AddQuad({0, kTop, midZ}, {halfX, 0, 0}, {0, 0, -halfZ}, 4, 10, 0);
     // Back wall facing the camera, side walls facing the middle.
     room.AddQuad({0, midY, kFar}, {halfX, 0, 0}, {0, halfY, 0}, 3, 2, 1);
-    room.AddQuad({kLeft, midY, midZ}, {0, 0, halfZ}, {0, halfY, 0}, 7.5f, 2, 1);
-    room.AddQuad({kRight, midY, midZ}, {0, 0, -halfZ}, {0, halfY, 0}, 7.5f, 2, 1);
+    room.AddQuad({kLeft, midY, midZ}, {0, 0, halfZ}, {0, halfY, 0}, 8, 2, 1);
+    room.AddQuad({kRight, midY, midZ}, {0, 0, -halfZ}, {0, halfY, 0}, 8, 2, 1);
     return room;
 }
 
@@ -451,8 +453,8 @@ MeshData Fence() {
     fence.materialTextures = {"fence.bmp"};
     // Two faces back to back, so the lattice shows from both sides.
     const Vec3 centre{-25, -27, 70};
-    fence.AddQuad(centre, {30, 0, 0}, {0, 13, 0}, 2.3f, 1, 0);
-    fence.AddQuad(centre + Vec3{0, 0, 0.2f}, {-30, 0, 0}, {0, 13, 0}, 2.3f, 1, 0);
+    fence.AddQuad(centre, {30, 0, 0}, {0, 13, 0}, 2, 1, 0);
+    fence.AddQuad(centre + Vec3{0, 0, 0.2f}, {-30, 0, 0}, {0, 13, 0}, 2, 1, 0);
     return fence;
 }
 
