@@ -151,8 +151,8 @@ TEST_F(DeviceChange, CreateDefaultDeviceFromADeviceHandlerFails) {
 
 class ReferenceDevice : public LifecycleTest {
     Hardware MakeHardware() override {
-        AdapterSpec adapter = StandardAdapter();
-        DeviceTypeSpec ref;
+        FakeAdapter adapter = StandardAdapter();
+        FakeDeviceType ref;
         ref.type = D3DDEVTYPE_REF;
         adapter.types.push_back(ref);
         return OneAdapter(adapter);

@@ -16,7 +16,7 @@ inline FakeDirect3D* InstallDirect3D(Hardware hardware) {
     return direct3d;
 }
 
-inline Hardware OneAdapter(AdapterSpec adapter) {
+inline Hardware OneAdapter(FakeAdapter adapter) {
     Hardware hardware;
     hardware.adapters.push_back(std::move(adapter));
     return hardware;

@@ -34,7 +34,7 @@ bool CALLBACK RecordingAccept(D3DCAPS9* caps, D3DFORMAT, D3DFORMAT backBufferFor
 }  // namespace
 
 TEST(DeviceEnumeration, ListsCombinationsInDiscoveryOrderWithTheirFormats) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.types[0].presentationIntervals =
         D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_TWO | D3DPRESENT_INTERVAL_IMMEDIATE;
     FakeDirect3D* direct3d = InstallDirect3D(OneAdapter(adapter));
@@ -87,7 +87,7 @@ TEST(DeviceEnumeration, ListsCombinationsInDiscoveryOrderWithTheirFormats) {
 }
 
 TEST(DeviceEnumeration, FiltersAndSortsDisplayModes) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.modes = {{800, 600, 75, D3DFMT_X8R8G8B8},   {800, 600, 60, D3DFMT_X8R8G8B8},
                      {320, 240, 60, D3DFMT_X8R8G8B8},   {640, 400, 60, D3DFMT_X8R8G8B8},
                      {640, 480, 60, D3DFMT_X8R8G8B8},   {800, 600, 60, D3DFMT_R5G6B5},
@@ -114,7 +114,7 @@ TEST(DeviceEnumeration, FiltersAndSortsDisplayModes) {
 }
 
 TEST(DeviceEnumeration, DisplayFormatsComeInCandidateOrderWithTheDesktopFormatLast) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.desktop.Format = D3DFMT_A2R10G10B10;
     adapter.modes = {{800, 600, 60, D3DFMT_R5G6B5}, {800, 600, 60, D3DFMT_X8R8G8B8}};
     adapter.formatPairs = {{D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8},
@@ -132,7 +132,7 @@ TEST(DeviceEnumeration, DisplayFormatsComeInCandidateOrderWithTheDesktopFormatLa
 }
 
 TEST(DeviceEnumeration, AdapterWithOnlySmallModesGetsOnlyWindowedCombinations) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.desktop = {512, 384, 60, D3DFMT_X8R8G8B8};
     adapter.modes = {{320, 240, 60, D3DFMT_X8R8G8B8}, {512, 384, 60, D3DFMT_X8R8G8B8}};
     FakeDirect3D* direct3d = InstallDirect3D(OneAdapter(adapter));
@@ -150,7 +150,7 @@ TEST(DeviceEnumeration, AdapterWithOnlySmallModesGetsOnlyWindowedCombinations) {
 }
 
 TEST(DeviceEnumeration, FormatWithoutBlendingIsNeverListedNorOfferedToTheCallback) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.withoutBlending = {D3DFMT_A8R8G8B8};
     FakeDirect3D* direct3d = InstallDirect3D(OneAdapter(adapter));
 
@@ -181,7 +181,7 @@ TEST(DeviceEnumeration, TheCallbackVetoesCombinations) {
 }
 
 TEST(DeviceEnumeration, CapsQualityCountsRecordsConflictsAndDropsFormatsWithoutMultisampling) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.multisample = {{D3DMULTISAMPLE_NONE, 1},
                            {D3DMULTISAMPLE_NONMASKABLE, 70000},
                            {D3DMULTISAMPLE_4_SAMPLES, 3}};
@@ -206,15 +206,15 @@ TEST(DeviceEnumeration, CapsQualityCountsRecordsConflictsAndDropsFormatsWithoutM
 }
 
 TEST(DeviceEnumeration, TrialDeviceDecidesWhetherADeviceTypeExists) {
-    AdapterSpec adapter = StandardAdapter();
-    DeviceTypeSpec ref;
+    FakeAdapter adapter = StandardAdapter();
+    FakeDeviceType ref;
     ref.type = D3DDEVTYPE_REF;
     ref.createResult = D3DERR_OUTOFVIDEOMEMORY;  // says nothing about the type
-    DeviceTypeSpec software;
+    FakeDeviceType software;
     software.type = D3DDEVTYPE_SW;
     software.createResult = D3DERR_NOTAVAILABLE;
-    adapter.types = {ref, software, DeviceTypeSpec{}};
-    AdapterSpec absent = StandardAdapter();
+    adapter.types = {ref, software, FakeDeviceType{}};
+    FakeAdapter absent = StandardAdapter();
     absent.types[0].createResult = D3DERR_NOTAVAILABLE;
     Hardware hardware;
     hardware.adapters = {absent, adapter};

@@ -54,12 +54,12 @@ private:
 
 }  // namespace
 
-AdapterSpec StandardAdapter() {
-    AdapterSpec adapter;
+FakeAdapter StandardAdapter() {
+    FakeAdapter adapter;
     adapter.modes = {{640, 480, 60, D3DFMT_X8R8G8B8},
                      {800, 600, 60, D3DFMT_X8R8G8B8},
                      {1024, 768, 60, D3DFMT_X8R8G8B8}};
-    adapter.types = {DeviceTypeSpec{}};
+    adapter.types = {FakeDeviceType{}};
     adapter.formatPairs = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}, {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8}};
     adapter.depthFormats = {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D24S8, D3DFMT_D32};
     return adapter;
@@ -80,14 +80,14 @@ std::vector<std::string> EventsMatching(const std::vector<std::string>& names) {
 
 FakeDirect3D::FakeDirect3D(Hardware description) : hardware(std::move(description)) {}
 
-const AdapterSpec* FakeDirect3D::Adapter(UINT adapter) const {
+const FakeAdapter* FakeDirect3D::Adapter(UINT adapter) const {
     return adapter < hardware.adapters.size() ? &hardware.adapters[adapter] : nullptr;
 }
 
-const DeviceTypeSpec* FakeDirect3D::Type(UINT adapter, D3DDEVTYPE type) const {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec) return nullptr;
-    for (const DeviceTypeSpec& candidate : spec->types) {
+const FakeDeviceType* FakeDirect3D::Type(UINT adapter, D3DDEVTYPE type) const {
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described) return nullptr;
+    for (const FakeDeviceType& candidate : described->types) {
         if (candidate.type == type) return &candidate;
     }
     return nullptr;
@@ -118,19 +118,19 @@ HRESULT FakeDirect3D::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENT
 }
 
 UINT FakeDirect3D::GetAdapterModeCount(UINT adapter, D3DFORMAT format) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec) return 0;
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described) return 0;
     return static_cast<UINT>(
-        std::count_if(spec->modes.begin(), spec->modes.end(),
+        std::count_if(described->modes.begin(), described->modes.end(),
                       [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
 }
 
 HRESULT FakeDirect3D::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT index,
                                        D3DDISPLAYMODE* result) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec || !result) return D3DERR_INVALIDCALL;
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described || !result) return D3DERR_INVALIDCALL;
     UINT seen = 0;
-    for (const D3DDISPLAYMODE& mode : spec->modes) {
+    for (const D3DDISPLAYMODE& mode : described->modes) {
         if (mode.Format != format) continue;
         if (seen++ == index) {
             *result = mode;
@@ -141,31 +141,31 @@ HRESULT FakeDirect3D::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT inde
 }
 
 HRESULT FakeDirect3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec || !mode) return D3DERR_INVALIDCALL;
-    *mode = spec->desktop;
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described || !mode) return D3DERR_INVALIDCALL;
+    *mode = described->desktop;
     return S_OK;
 }
 
 HRESULT FakeDirect3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                       D3DFORMAT backBufferFormat, BOOL windowed) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec || !Type(adapter, type)) return D3DERR_INVALIDCALL;
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described || !Type(adapter, type)) return D3DERR_INVALIDCALL;
     const std::pair<D3DFORMAT, D3DFORMAT> pair{adapterFormat, backBufferFormat};
-    if (Has(spec->formatPairs, pair)) return S_OK;
-    if (windowed && Has(spec->windowedOnlyPairs, pair)) return S_OK;
+    if (Has(described->formatPairs, pair)) return S_OK;
+    if (windowed && Has(described->windowedOnlyPairs, pair)) return S_OK;
     return D3DERR_NOTAVAILABLE;
 }
 
 HRESULT FakeDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT, DWORD usage,
                                         D3DRESOURCETYPE resourceType, D3DFORMAT format) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec || !Type(adapter, type)) return D3DERR_INVALIDCALL;
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described || !Type(adapter, type)) return D3DERR_INVALIDCALL;
     if (usage == D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING && resourceType == D3DRTYPE_TEXTURE) {
-        return Has(spec->withoutBlending, format) ? D3DERR_NOTAVAILABLE : S_OK;
+        return Has(described->withoutBlending, format) ? D3DERR_NOTAVAILABLE : S_OK;
     }
     if (usage == D3DUSAGE_DEPTHSTENCIL && resourceType == D3DRTYPE_SURFACE) {
-        return Has(spec->depthFormats, format) ? S_OK : D3DERR_NOTAVAILABLE;
+        return Has(described->depthFormats, format) ? S_OK : D3DERR_NOTAVAILABLE;
     }
     return D3DERR_NOTAVAILABLE;
 }
@@ -174,13 +174,13 @@ HRESULT FakeDirect3D::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type,
                                                  D3DFORMAT surfaceFormat, BOOL,
                                                  D3DMULTISAMPLE_TYPE multisample,
                                                  DWORD* qualityLevels) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec || !Type(adapter, type)) return D3DERR_INVALIDCALL;
-    if (Has(spec->withoutMultisample, surfaceFormat)) return D3DERR_NOTAVAILABLE;
-    if (IsDepthFormat(surfaceFormat) && Has(spec->conflicts, {surfaceFormat, multisample})) {
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described || !Type(adapter, type)) return D3DERR_INVALIDCALL;
+    if (Has(described->withoutMultisample, surfaceFormat)) return D3DERR_NOTAVAILABLE;
+    if (IsDepthFormat(surfaceFormat) && Has(described->conflicts, {surfaceFormat, multisample})) {
         return D3DERR_NOTAVAILABLE;
     }
-    for (const auto& [offered, levels] : spec->multisample) {
+    for (const auto& [offered, levels] : described->multisample) {
         if (offered != multisample) continue;
         if (qualityLevels) *qualityLevels = levels;
         return S_OK;
@@ -190,25 +190,25 @@ HRESULT FakeDirect3D::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type,
 
 HRESULT FakeDirect3D::CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT, D3DFORMAT,
                                              D3DFORMAT depthFormat) {
-    const AdapterSpec* spec = Adapter(adapter);
-    if (!spec || !Type(adapter, type)) return D3DERR_INVALIDCALL;
-    return Has(spec->depthFormats, depthFormat) ? S_OK : D3DERR_NOTAVAILABLE;
+    const FakeAdapter* described = Adapter(adapter);
+    if (!described || !Type(adapter, type)) return D3DERR_INVALIDCALL;
+    return Has(described->depthFormats, depthFormat) ? S_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT FakeDirect3D::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) {
-    const DeviceTypeSpec* spec = Type(adapter, type);
-    if (!spec || !caps) return D3DERR_NOTAVAILABLE;
+    const FakeDeviceType* described = Type(adapter, type);
+    if (!described || !caps) return D3DERR_NOTAVAILABLE;
     *caps = {};
     caps->DeviceType = type;
     caps->AdapterOrdinal = adapter;
-    caps->DevCaps = spec->devCaps;
-    caps->PresentationIntervals = spec->presentationIntervals;
+    caps->DevCaps = described->devCaps;
+    caps->PresentationIntervals = described->presentationIntervals;
     return S_OK;
 }
 
 HMONITOR FakeDirect3D::GetAdapterMonitor(UINT adapter) {
-    const AdapterSpec* spec = Adapter(adapter);
-    return spec ? spec->monitor : nullptr;
+    const FakeAdapter* described = Adapter(adapter);
+    return described ? described->monitor : nullptr;
 }
 
 HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND, DWORD behaviorFlags,
@@ -217,9 +217,9 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND, DWORD be
     createFlags.push_back(behaviorFlags);
     if (!device || !params) return D3DERR_INVALIDCALL;
     *device = nullptr;
-    const DeviceTypeSpec* spec = Type(adapter, type);
-    if (!spec) return D3DERR_NOTAVAILABLE;
-    if (FAILED(spec->createResult)) return spec->createResult;
+    const FakeDeviceType* described = Type(adapter, type);
+    if (!described) return D3DERR_NOTAVAILABLE;
+    if (FAILED(described->createResult)) return described->createResult;
     D3DCAPS9 caps{};
     GetDeviceCaps(adapter, type, &caps);
     *device = new FakeDevice(type, behaviorFlags, *params, caps);

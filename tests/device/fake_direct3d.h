@@ -12,7 +12,7 @@
 
 namespace kl::fake {
 
-struct DeviceTypeSpec {
+struct FakeDeviceType {
     D3DDEVTYPE type = D3DDEVTYPE_HAL;
     DWORD devCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
     DWORD presentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
@@ -20,10 +20,10 @@ struct DeviceTypeSpec {
     HRESULT createResult = S_OK;
 };
 
-struct AdapterSpec {
+struct FakeAdapter {
     D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
     std::vector<D3DDISPLAYMODE> modes;
-    std::vector<DeviceTypeSpec> types;
+    std::vector<FakeDeviceType> types;
     // (adapter format, back-buffer format) pairs CheckDeviceType accepts.
     std::vector<std::pair<D3DFORMAT, D3DFORMAT>> formatPairs;
     // Pairs accepted only windowed.
@@ -37,14 +37,14 @@ struct AdapterSpec {
 };
 
 struct Hardware {
-    std::vector<AdapterSpec> adapters;
+    std::vector<FakeAdapter> adapters;
 };
 
 // One adapter: desktop 1024x768 X8R8G8B8 at 60 Hz; modes 640x480, 800x600
 // and 1024x768 at 60 Hz in X8R8G8B8; a HAL with hardware transform and
 // lighting; X8R8G8B8 and A8R8G8B8 back buffers on an X8R8G8B8 display;
 // depth formats D16, D24X8, D24S8, D32; no multisampling beyond NONE.
-AdapterSpec StandardAdapter();
+FakeAdapter StandardAdapter();
 
 // Everything that happened, in order: the framework's callbacks as the test
 // records them and the devices' calls ("Reset", "Release", "TestCooperativeLevel").
@@ -94,8 +94,8 @@ public:
     std::vector<DWORD> createFlags;
 
 private:
-    const AdapterSpec* Adapter(UINT adapter) const;
-    const DeviceTypeSpec* Type(UINT adapter, D3DDEVTYPE type) const;
+    const FakeAdapter* Adapter(UINT adapter) const;
+    const FakeDeviceType* Type(UINT adapter, D3DDEVTYPE type) const;
     ULONG references = 1;
 };
 

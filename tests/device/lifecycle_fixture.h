@@ -71,7 +71,7 @@ protected:
                                         CW_USEDEFAULT),
                   S_OK);
         window = state.GetFocusWindow();
-        for (AdapterSpec& adapter : direct3d->hardware.adapters) {
+        for (FakeAdapter& adapter : direct3d->hardware.adapters) {
             adapter.monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
         }
         SetDeviceCreatedCallback(RecordCreated, nullptr);

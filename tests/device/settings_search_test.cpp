@@ -86,7 +86,7 @@ TEST(SettingsSearch, RanksTheDefaultCandidatesByTheirWeights) {
 }
 
 TEST(SettingsSearch, WithoutD32TheDefaultDepthIsD24X8) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.depthFormats = {D3DFMT_D16, D3DFMT_D24S8, D3DFMT_D24X8};
     UseHardware(OneAdapter(adapter));
     DeviceSettings found{};
@@ -105,7 +105,7 @@ TEST(SettingsSearch, FiveBitBackBufferAimsAtTwentyDepthBits) {
                           {{D3DFMT_D15S1, D3DFMT_D24X8}, D3DFMT_D24X8},
                           {{D3DFMT_D15S1, D3DFMT_D24S8}, D3DFMT_D15S1}};
     for (const Case& c : cases) {
-        AdapterSpec adapter = StandardAdapter();
+        FakeAdapter adapter = StandardAdapter();
         adapter.desktop.Format = D3DFMT_R5G6B5;
         adapter.modes = {{640, 480, 60, D3DFMT_R5G6B5}};
         adapter.formatPairs = {{D3DFMT_R5G6B5, D3DFMT_R5G6B5}};
@@ -119,7 +119,7 @@ TEST(SettingsSearch, FiveBitBackBufferAimsAtTwentyDepthBits) {
 }
 
 TEST(SettingsSearch, WindowedCombinationOutsideTheDesktopFormatIsNeverChosen) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.modes = {{640, 480, 60, D3DFMT_R5G6B5}, {1024, 768, 60, D3DFMT_R5G6B5}};
     adapter.formatPairs = {{D3DFMT_R5G6B5, D3DFMT_R5G6B5}};
     UseHardware(OneAdapter(adapter));
@@ -143,7 +143,7 @@ TEST(SettingsSearch, WindowedCombinationOutsideTheDesktopFormatIsNeverChosen) {
 }
 
 TEST(SettingsSearch, EqualScoresKeepTheEarliestCombination) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.desktop.Format = D3DFMT_X1R5G5B5;
     adapter.modes.clear();
     adapter.formatPairs.clear();
@@ -165,7 +165,7 @@ TEST(SettingsSearch, EqualScoresKeepTheEarliestCombination) {
 }
 
 TEST(SettingsSearch, NearestFullscreenResolutionAndRefreshRate) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.modes.push_back({1024, 768, 85, D3DFMT_X8R8G8B8});
     adapter.modes.push_back({1024, 768, 75, D3DFMT_X8R8G8B8});
     UseHardware(OneAdapter(adapter));
@@ -198,7 +198,7 @@ TEST(SettingsSearch, NearestFullscreenResolutionAndRefreshRate) {
 }
 
 TEST(SettingsSearch, MultisampleNearestAndKeep) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.multisample = {{D3DMULTISAMPLE_NONE, 1},
                            {D3DMULTISAMPLE_2_SAMPLES, 4},
                            {D3DMULTISAMPLE_4_SAMPLES, 3},
@@ -269,7 +269,7 @@ TEST(SettingsSearch, NearestCountsSwapEffectsFlagsAndIntervals) {
 }
 
 TEST(SettingsSearch, VertexProcessingFollowsHardwareTransformAndLighting) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.types[0].devCaps = 0;
     UseHardware(OneAdapter(adapter));
 
@@ -296,7 +296,7 @@ TEST(SettingsSearch, VertexProcessingFollowsHardwareTransformAndLighting) {
 }
 
 TEST(SettingsSearch, KeptDepthAndStencilFormats) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.depthFormats = {D3DFMT_D24X8, D3DFMT_D32};
     UseHardware(OneAdapter(adapter));
 
@@ -344,7 +344,7 @@ TEST(SettingsSearch, RefusesAMissingOutputAndAnEmptyEnumeration) {
 }
 
 TEST(SettingsSearch, NearestDisplayModeScansOnlyTheCombinationsFormat) {
-    AdapterSpec adapter = StandardAdapter();
+    FakeAdapter adapter = StandardAdapter();
     adapter.modes.push_back({1000, 700, 60, D3DFMT_R5G6B5});
     adapter.formatPairs.push_back({D3DFMT_R5G6B5, D3DFMT_R5G6B5});
     UseHardware(OneAdapter(adapter));
