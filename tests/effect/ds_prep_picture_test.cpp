@@ -56,7 +56,7 @@ protected:
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
                   S_OK);
         const char* root = std::getenv("KESTRALUNE_SOURCE_DIR");
-        ASSERT_NE(root, nullptr);
+        if (!root) root = KL_SOURCE_DIR;
         const std::string path = std::string(root) + "/shaders/DS_prep.fx";
         const std::wstring wide(path.begin(), path.end());
         ASSERT_EQ(D3DXCreateEffectFromFileW(device_, wide.c_str(), nullptr, nullptr, 0, nullptr,
