@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/frame_timer.h"
+#include "framework/pausing.h"
 #include "lifecycle_fixture.h"
 
 using namespace kl::fake;
@@ -83,4 +84,28 @@ TEST_F(MainLoop, RefusesToRunWithoutADevice) {
     GetFrameworkState().SetExitCode(11);
     EXPECT_EQ(RunMainLoop(nullptr), E_FAIL);
     EXPECT_EQ(GetFrameworkState().GetExitCode(), 1);
+}
+
+TEST_F(MainLoop, PausedRenderingStillUpdatesAndCountsFrames) {
+    ASSERT_EQ(CreateDefaultDevice(0, true, 640, 480, nullptr, nullptr, nullptr), S_OK);
+    PauseFramework(false, true);
+    Events().clear();
+    const int64_t before = kl::testing::ManualClockTicks();
+    RenderOneFrame();
+    EXPECT_EQ(kl::testing::ManualClockTicks() - before, 50000);  // idle passes sleep 50 ms
+    EXPECT_EQ(Events(), (std::vector<std::string>{"update"}));
+    EXPECT_EQ(Device()->presents, 0);
+    EXPECT_EQ(GetFrameworkState().GetFrameNumber(), 1);
+
+    // A lost device is not restored while rendering is paused.
+    GetFrameworkState().SetDeviceLost(true);
+    RenderOneFrame();
+    EXPECT_EQ(Events(), (std::vector<std::string>{"update", "update"}));
+    EXPECT_TRUE(GetFrameworkState().GetDeviceLost());
+
+    PauseFramework(false, false);
+    RenderOneFrame();
+    EXPECT_EQ(Events(), (std::vector<std::string>{"update", "update", "TestCooperativeLevel",
+                                                  "update", "draw"}));
+    EXPECT_EQ(Device()->presents, 1);
 }
