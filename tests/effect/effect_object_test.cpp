@@ -311,6 +311,47 @@ TEST_F(EffectDevice, SetTextureBindsTheSamplerStateTextureAndItsStates) {
     EXPECT_EQ(texture->Release(), 0u);
 }
 
+// Integer and boolean parameters reach the shader through their own uploads.
+TEST_F(EffectDevice, IntegerAndBooleanParametersSelectColours) {
+    const char text[] = R"(
+int mode = 0;
+bool flag = false;
+float scale[2] = {0.25, 0.5};
+float4 VS(float4 p : POSITION) : POSITION { return p; }
+float4 PS() : COLOR { return flag ? (mode == 2 ? float4(scale[1], 0, 0, 1) : float4(0, 1, 0, 1)) : float4(0, 0, 1, 1); }
+technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); ZEnable = false; CullMode = None; } }
+)";
+    ASSERT_EQ(CreateFromText(text), S_OK);
+    auto draw = [&]() {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        device_->BeginScene();
+        EXPECT_EQ(effect_->Begin(nullptr, 0), S_OK);
+        EXPECT_EQ(effect_->BeginPass(0), S_OK);
+        DrawQuad();
+        EXPECT_EQ(effect_->EndPass(), S_OK);
+        EXPECT_EQ(effect_->End(), S_OK);
+        device_->EndScene();
+        return Pixel(kSize / 2, kSize / 2);
+    };
+    EXPECT_EQ(draw(), 0x0000ffu);
+    EXPECT_EQ(effect_->SetBool("flag", TRUE), S_OK);
+    EXPECT_EQ(draw(), 0x00ff00u);
+    EXPECT_EQ(effect_->SetInt("mode", 2), S_OK);
+    const float scale[2] = {0.0f, 1.0f};
+    EXPECT_EQ(effect_->SetValue("scale", scale, sizeof scale), S_OK);
+    EXPECT_EQ(draw(), 0xff0000u);
+    INT mode = 0;
+    BOOL flag = FALSE;
+    EXPECT_EQ(effect_->GetInt("mode", &mode), S_OK);
+    EXPECT_EQ(effect_->GetBool("flag", &flag), S_OK);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(flag, TRUE);
+    float back[2] = {};
+    EXPECT_EQ(effect_->GetValue("scale", back, sizeof back), S_OK);
+    EXPECT_EQ(back[1], 1.0f);
+    EXPECT_EQ(effect_->GetValue("scale", back, 4), D3DERR_INVALIDCALL);  // too small
+}
+
 TEST_F(EffectDevice, HoldsADeviceReferenceUntilReleased) {
     const ULONG before = DeviceRefs();
     ASSERT_EQ(CreateFromText(kFlatColour), S_OK);

@@ -4,7 +4,6 @@
 #include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
-
 namespace kl::test {
 
 const char kTestVertexPrologue[] = "void kl_d3d_vertex_epilogue() {}\n";

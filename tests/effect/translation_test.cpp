@@ -141,6 +141,31 @@ TEST(Translation, EveryConstructTranslatesAndLinks) {
               (std::vector<float>{1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1}));
 }
 
+TEST(Translation, LessCommonIntrinsicsTranslateAndLink) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string globals = "sampler2D s; samplerCUBE c; sampler3D v; float4x4 m;";
+    const std::string body =
+        "float sn, cs; sincos(i.uv.x, sn, cs);\n"
+        "float4 t = tex2Dgrad(s, i.uv, ddx(i.uv), ddy(i.uv)) + tex2D(s, i.uv, ddx(i.uv), "
+        "ddy(i.uv));\n"
+        "t += texCUBElod(c, float4(1, 0, 0, 0)) + texCUBEbias(c, float4(0, 1, 0, 1)) + tex3D(v, "
+        "i.uv.xyx);\n"
+        "float3 f = faceforward(float3(0, 0, 1), float3(1, 0, 0), float3(0, 0, -1));\n"
+        "float k = mad(sn, cs, rcp(2.0)) + log10(100.0) + isnan(sn) + degrees(radians(90.0));\n"
+        "float4 r = mul(m, t) + mul(2.0, t) + mul(t, 2.0) + mul(t, t);\n"
+        "return r + float4(f, k) + fwidth(i.uv.x) + asin(0.5) + acos(0.5) + atan(1.0) + "
+        "trunc(-1.5);";
+    Translation t = Translate(PixelProbe(globals, body));
+    ASSERT_TRUE(t.ok) << t.error;
+    EXPECT_EQ(LinkPass(t.effect.techniques[0].passes[0]), "");
+    // Values that do not depend on the (unbound) samplers.
+    EXPECT_PIXEL(RunProbe("",
+                          "float sn, cs; sincos(0.0, sn, cs); "
+                          "return float4(sn, cs, mad(2, 3, 4), log10(1000.0) + rcp(4.0));"),
+                 0.0f, 1.0f, 10.0f, 3.25f);
+}
+
 TEST(Translation, GlslReservedNamesAreRenamed) {
     GlTestContext gl;
     ASSERT_TRUE(gl.Ok()) << gl.Error();
