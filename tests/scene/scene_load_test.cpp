@@ -23,6 +23,7 @@ protected:
     void SetUp() override {
         SceneFolderTest::SetUp();
         kl::testing::CaptureMessageBoxes(true);
+        boxesBefore_ = kl::testing::CapturedMessageBoxes().size();
         WriteFile("textures/none.bmp", SolidBmp(2, 2, 0, 0, 0));
         WriteFile("meshes/room.x", QuadsXFile({"wall.bmp", ""}));
         WriteFile("lights/red.txt", kRedPoint);
@@ -39,8 +40,7 @@ protected:
 
     // The one box the load showed, or fails the test when there were others.
     void ExpectOneErrorBox(const wchar_t* text) {
-        const std::vector<kl::testing::CapturedMessageBox> boxes =
-            kl::testing::CapturedMessageBoxes();
+        const std::vector<kl::testing::CapturedMessageBox> boxes = BoxesOfThisTest();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].owner, nullptr);
         EXPECT_EQ(boxes[0].caption, L"Kestralune Error!");
@@ -48,7 +48,16 @@ protected:
         EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR | MB_OK));
     }
 
-    void ExpectNoBox() { EXPECT_TRUE(kl::testing::CapturedMessageBoxes().empty()); }
+    void ExpectNoBox() { EXPECT_TRUE(BoxesOfThisTest().empty()); }
+
+    // The capture keeps boxes of earlier tests run in the same process.
+    std::vector<kl::testing::CapturedMessageBox> BoxesOfThisTest() const {
+        std::vector<kl::testing::CapturedMessageBox> boxes = kl::testing::CapturedMessageBoxes();
+        boxes.erase(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(boxesBefore_));
+        return boxes;
+    }
+
+    size_t boxesBefore_ = 0;
 
     FakeDevice device_;
 };
