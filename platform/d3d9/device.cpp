@@ -75,6 +75,10 @@ HRESULT Device::Initialize(D3DPRESENT_PARAMETERS* parameters) {
 
 HRESULT Device::CreateContext() {
     std::string error;
+    // A reference device renders offscreen on the software GL device; one with
+    // a real window shares the window's context, the only one that can show
+    // in it.
+    const bool reference = creation_.DeviceType == D3DDEVTYPE_REF;
     SDL_Window* window =
         platform::IsHeadless() ? nullptr : platform::SdlWindowOf(PresentationWindow());
     if (window) {
@@ -83,7 +87,7 @@ HRESULT Device::CreateContext() {
     }
     // Without a real window (headless, or a window of the virtual desktop)
     // the device renders offscreen and Present only counts frames.
-    if (!context_) context_ = gl::Context::CreateOffscreen(&error);
+    if (!context_) context_ = gl::Context::CreateOffscreen(&error, reference);
     if (!context_) {
         std::fprintf(stderr, "Direct3D: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;

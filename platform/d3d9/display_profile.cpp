@@ -75,6 +75,9 @@ AdapterProfile BaseAdapter(int index, const GlLimits& limits) {
     adapter.deviceName = "\\\\.\\DISPLAY" + std::to_string(index + 1);
     adapter.monitor = MonitorOfDisplay(index);
     adapter.deviceTypes = {D3DDEVTYPE_HAL};
+    // The reference rasterizer exists only where a software GL device sits
+    // next to the hardware one, as it is installed only on some Windows machines.
+    if (gl::SoftwareRendererBesideHardware()) adapter.deviceTypes.push_back(D3DDEVTYPE_REF);
     adapter.displayFormats = {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5};
     adapter.backBufferFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5};
     adapter.textureFormats = ColourTextureFormats();

@@ -4,6 +4,8 @@
 #include <EGL/eglext.h>
 #include <SDL.h>
 
+#include <cstring>
+
 namespace kl::gl {
 namespace {
 
@@ -13,6 +15,47 @@ EGLDisplay SurfacelessDisplay() {
     static const EGLDisplay display = [] {
         EGLDisplay d = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA,
                                              reinterpret_cast<void*>(EGL_DEFAULT_DISPLAY), nullptr);
+        if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr)) return EGL_NO_DISPLAY;
+        return d;
+    }();
+    return display;
+}
+
+struct EglDevices {
+    EGLDeviceEXT software = nullptr;
+    bool hardware = false;
+};
+
+EglDevices QueryEglDevices() {
+    EglDevices result;
+    auto queryDevices =
+        reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+    auto queryString = reinterpret_cast<PFNEGLQUERYDEVICESTRINGEXTPROC>(
+        eglGetProcAddress("eglQueryDeviceStringEXT"));
+    if (!queryDevices || !queryString) return result;
+    EGLDeviceEXT devices[16];
+    EGLint count = 0;
+    if (!queryDevices(16, devices, &count)) return result;
+    for (EGLint i = 0; i < count; ++i) {
+        const char* extensions = queryString(devices[i], EGL_EXTENSIONS);
+        const bool software = extensions && std::strstr(extensions, "EGL_MESA_device_software");
+        if (software && !result.software)
+            result.software = devices[i];
+        else if (!software)
+            result.hardware = true;
+    }
+    return result;
+}
+
+const EglDevices& Devices() {
+    static const EglDevices devices = QueryEglDevices();
+    return devices;
+}
+
+EGLDisplay SoftwareDisplay() {
+    static const EGLDisplay display = [] {
+        if (!Devices().software) return EGL_NO_DISPLAY;
+        EGLDisplay d = eglGetPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, Devices().software, nullptr);
         if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr)) return EGL_NO_DISPLAY;
         return d;
     }();
@@ -78,10 +121,15 @@ bool OffscreenContextsAvailable() {
     return SurfacelessDisplay() != EGL_NO_DISPLAY;
 }
 
-std::unique_ptr<Context> Context::CreateOffscreen(std::string* error) {
-    const EGLDisplay display = SurfacelessDisplay();
+bool SoftwareRendererBesideHardware() {
+    return Devices().software && Devices().hardware;
+}
+
+std::unique_ptr<Context> Context::CreateOffscreen(std::string* error, bool software) {
+    const EGLDisplay display = software ? SoftwareDisplay() : SurfacelessDisplay();
     if (display == EGL_NO_DISPLAY) {
-        *error = "no EGL surfaceless display (EGL_MESA_platform_surfaceless)";
+        *error = software ? "no software EGL device (EGL_MESA_device_software)"
+                          : "no EGL surfaceless display (EGL_MESA_platform_surfaceless)";
         return nullptr;
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {

@@ -14,8 +14,9 @@ class Context {
 public:
     virtual ~Context() = default;
 
-    // Creates an offscreen context; nullptr with a reason in *error.
-    static std::unique_ptr<Context> CreateOffscreen(std::string* error);
+    // Creates an offscreen context, on the software renderer when asked;
+    // nullptr with a reason in *error.
+    static std::unique_ptr<Context> CreateOffscreen(std::string* error, bool software = false);
     // Creates a context for an SDL window made with SDL_WINDOW_OPENGL.
     static std::unique_ptr<Context> CreateForWindow(SDL_Window* window, std::string* error);
 
@@ -36,5 +37,9 @@ protected:
 
 // True when the offscreen (EGL surfaceless) path works on this machine.
 bool OffscreenContextsAvailable();
+
+// True when EGL offers a software renderer (Mesa's) next to a hardware one:
+// the software one can then stand for Direct3D's reference rasterizer.
+bool SoftwareRendererBesideHardware();
 
 }  // namespace kl::gl

@@ -3,7 +3,11 @@
 #include <d3d9.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "gl/context.h"
 #include "testing/display.h"
+#include "testing/surfaces.h"
 
 namespace kl::test {
 namespace {
@@ -22,6 +26,7 @@ IDirect3D9* CreateWith(const DisplayProfile& profile) {
 // and 4-sample multisampling with 70000 quality levels.
 DisplayProfile TwoAdapters() {
     DisplayProfile profile = kl::testing::VirtualDisplayProfile();
+    profile.adapters[0].deviceTypes = {D3DDEVTYPE_HAL};
     AdapterProfile second = profile.adapters[0];
     second.description = "Second";
     second.monitor = reinterpret_cast<HMONITOR>(0x20020);
@@ -68,8 +73,6 @@ TEST(D3d9Direct3DTest, VirtualDisplayDescribesOneAdapter) {
     EXPECT_EQ(caps.PixelShaderVersion, static_cast<DWORD>(D3DPS_VERSION(3, 0)));
     EXPECT_TRUE(caps.PresentationIntervals & D3DPRESENT_INTERVAL_IMMEDIATE);
     EXPECT_GE(caps.MaxTextureWidth, 2048u);
-    // No second software GL device on this machine: no reference rasterizer.
-    EXPECT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3DERR_NOTAVAILABLE);
     D3DPRESENT_PARAMETERS p = {};
     p.BackBufferWidth = p.BackBufferHeight = 1;
     p.BackBufferFormat = D3DFMT_X8R8G8B8;
@@ -77,10 +80,25 @@ TEST(D3d9Direct3DTest, VirtualDisplayDescribesOneAdapter) {
     p.SwapEffect = D3DSWAPEFFECT_COPY;
     p.Windowed = TRUE;
     IDirect3DDevice9* device = nullptr;
-    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                &device),
-              D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(device, nullptr);
+    // The reference rasterizer exists only where a software GL device sits
+    // next to a hardware one (Mesa's llvmpipe beside a GPU).
+    if (kl::gl::SoftwareRendererBesideHardware()) {
+        EXPECT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3D_OK);
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                    &p, &device),
+                  D3D_OK);
+        EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
+        std::vector<uint8_t> pixels;
+        ASSERT_TRUE(kl::testing::ReadBackBufferRgba8(device, &pixels, nullptr, nullptr));
+        EXPECT_EQ(pixels, (std::vector<uint8_t>{0, 255, 0, 255}));
+        EXPECT_EQ(device->Release(), 0u);
+    } else {
+        EXPECT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3DERR_NOTAVAILABLE);
+        EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                    &p, &device),
+                  D3DERR_NOTAVAILABLE);
+        EXPECT_EQ(device, nullptr);
+    }
     EXPECT_EQ(d3d->Release(), 0u);
 }
 
