@@ -234,6 +234,7 @@ TEST(BrokenImages, FailCleanly) {
 
     EXPECT_EQ(Decode(kl::test::MakeBmp24(0, 3, {}), image), DecodeStatus::Corrupt);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(1u << 20, 4, "DXT1"), image), DecodeStatus::TooLarge);
+    EXPECT_EQ(Decode(kl::test::MakeDdsHeader(16384, 8192, "DXT1"), image), DecodeStatus::TooLarge);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(0, 4, "DXT1"), image), DecodeStatus::Corrupt);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4, 4, "ATI2"), image), DecodeStatus::UnknownFormat);
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4, 4, "", 12, 0xF00, 0xF0, 0xF), image),
@@ -249,6 +250,18 @@ TEST(BrokenImages, EveryTruncationOfABmpAndATgaFails) {
             EXPECT_NE(Decode(file.substr(0, n), image), DecodeStatus::Ok) << n << " bytes";
         }
     }
+}
+
+// stb reads a BMP with an unknown compression code as plain rows, so the
+// rows must be present for it as for an uncompressed one.
+TEST(BrokenImages, BmpWithUnknownCompressionMustHoldItsRows) {
+    std::string bmp = kl::test::MakeBmp24(4, 4, std::vector<Bgra>(16, Bgra{1, 2, 3, 255}));
+    bmp[30] = '\xBC';
+    bmp[31] = bmp[32] = bmp[33] = '\xFF';
+    Image image;
+    EXPECT_EQ(Decode(bmp, image), DecodeStatus::Ok);
+    bmp.pop_back();
+    EXPECT_EQ(Decode(bmp, image), DecodeStatus::Corrupt);
 }
 
 // A PNG whose pixel data is complete decodes even without its 12-byte IEND

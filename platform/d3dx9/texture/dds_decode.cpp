@@ -146,7 +146,8 @@ DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out) {
     out.width = ReadU32(data, kWidthAt);
     out.height = ReadU32(data, kHeightAt);
     if (out.width == 0 || out.height == 0) return DecodeStatus::Corrupt;
-    if (out.width > kMaxImageDimension || out.height > kMaxImageDimension) {
+    if (out.width > kMaxImageDimension || out.height > kMaxImageDimension ||
+        uint64_t{out.width} * out.height > kMaxImagePixels) {
         return DecodeStatus::TooLarge;
     }
     if ((ReadU32(data, kPixelFormatFlagsAt) & kPixelFourCc) == 0) {

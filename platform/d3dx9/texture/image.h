@@ -21,8 +21,10 @@ struct Image {
 };
 
 // Larger images are refused before decoding so that a forged header cannot
-// make us allocate gigabytes.
+// make us allocate gigabytes: at most 16384 pixels a side and 2^26 pixels
+// (256 MiB decoded) in all.
 constexpr uint32_t kMaxImageDimension = 16384;
+constexpr uint64_t kMaxImagePixels = uint64_t{1} << 26;
 
 enum class DecodeStatus { Ok, UnknownFormat, Corrupt, TooLarge };
 

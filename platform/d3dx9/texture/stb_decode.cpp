@@ -44,6 +44,7 @@ DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out) {
     if (!stbi_info_from_memory(data, length, &width, &height, &channels)) {
         return DecodeStatus::UnknownFormat;
     }
+    if (uint64_t(width) * uint64_t(height) > kMaxImagePixels) return DecodeStatus::TooLarge;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
     if (rgba == nullptr) return DecodeStatus::Corrupt;
     if (width <= 0 || height <= 0) {  // stb accepts a BMP that declares no pixels

@@ -17,8 +17,8 @@ uint32_t U32(const uint8_t* p) {
 }
 
 constexpr uint32_t kBmpUncompressed = 0;
-constexpr uint32_t kBmpBitFields = 3;
-constexpr uint32_t kBmpAlphaBitFields = 6;
+constexpr uint32_t kBmpRle8 = 1;
+constexpr uint32_t kBmpRle4 = 2;
 
 bool BmpPixelsFit(const uint8_t* data, size_t size) {
     if (size < 30) return false;
@@ -40,10 +40,9 @@ bool BmpPixelsFit(const uint8_t* data, size_t size) {
         bits = U16(data + 28);
         compression = U32(data + 30);
     }
-    if (compression != kBmpUncompressed && compression != kBmpBitFields &&
-        compression != kBmpAlphaBitFields) {
-        return true;  // run-length data: stb refuses or bounds-checks these itself
-    }
+    // stb refuses run-length data and reads every other compression value as
+    // plain rows, so those rows must be there.
+    if (compression == kBmpRle8 || compression == kBmpRle4) return true;
     const uint64_t rowBytes = (width * bits + 31) / 32 * 4;
     return offset + rowBytes * height <= size;
 }
