@@ -73,8 +73,8 @@ D3DCAPS9 MakeCaps(D3DDEVTYPE type, UINT adapter, const GlLimits& limits) {
     caps.PixelShader1xMaxValue = 65504.0f;
     caps.MasterAdapterOrdinal = adapter;
     caps.NumberOfAdaptersInGroup = 1;
-    caps.NumSimultaneousRTs =
-        static_cast<DWORD>(limits.maxDrawBuffers < 4 ? limits.maxDrawBuffers : 4);
+    // One colour target at a time: SetRenderTarget takes index 0 only.
+    caps.NumSimultaneousRTs = 1;
     caps.StretchRectFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
                                  D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
     caps.VS20Caps = {1, 24, 32, 4};

@@ -1,4 +1,6 @@
 // Resource creation: textures, buffers, offscreen surfaces, declarations.
+#include <algorithm>
+
 #include "d3d9/buffers.h"
 #include "d3d9/device.h"
 #include "d3d9/formats.h"
@@ -11,6 +13,10 @@ namespace {
 
 bool ValidPool(D3DPOOL pool) {
     return pool >= D3DPOOL_DEFAULT && pool <= D3DPOOL_SCRATCH;
+}
+
+bool Contains(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) {
+    return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
 
 }  // namespace
@@ -28,7 +34,12 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     // managed textures are never dynamic.
     const bool attachable = usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL);
     if (attachable && pool != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
-    if ((usage & D3DUSAGE_RENDERTARGET) && !IsColorRenderable(*info)) return D3DERR_INVALIDCALL;
+    // The adapter's profile decides which formats exist for textures and targets.
+    const bool target = Contains(adapter_.renderTargetFormats, format);
+    if ((usage & D3DUSAGE_RENDERTARGET) && (!target || !IsColorRenderable(*info)))
+        return D3DERR_INVALIDCALL;
+    if (!(usage & D3DUSAGE_DEPTHSTENCIL) && !target && !Contains(adapter_.textureFormats, format))
+        return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_DEPTHSTENCIL) && !info->depth) return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
     Texture* created = Texture::Create(this, width, height, levels, usage, *info, pool);

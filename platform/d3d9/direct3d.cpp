@@ -206,7 +206,8 @@ HRESULT Direct3D::CreateDevice(UINT ordinal, D3DDEVTYPE type, HWND focusWindow, 
 }  // namespace kl::d3d9
 
 extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
-    if (sdkVersion != D3D_SDK_VERSION) {
+    // The top bit asks for the debug runtime, which this platform does not tell apart.
+    if ((sdkVersion & 0x7FFFFFFFu) != D3D_SDK_VERSION) {
         std::fprintf(stderr, "Direct3DCreate9: SDK version %u is not %u\n", sdkVersion,
                      static_cast<unsigned>(D3D_SDK_VERSION));
         return nullptr;

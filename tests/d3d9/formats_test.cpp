@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device_fixture.h"
+#include "testing/display.h"
 
 namespace kl::test {
 namespace {
@@ -57,6 +58,36 @@ TEST_F(D3d9DeviceTest, LockedBytesReadBackWithTheirChannelMeaning) {
         level->Release();
         texture->Release();
     }
+}
+
+// Textures exist only in the formats the adapter's profile lists.
+TEST_F(D3d9DeviceTest, TextureFormatsFollowTheProfile) {
+    kl::d3d9::DisplayProfile profile = kl::testing::VirtualDisplayProfile();
+    profile.adapters[0].textureFormats = {D3DFMT_A8R8G8B8};
+    profile.adapters[0].renderTargetFormats = {D3DFMT_X8R8G8B8};
+    kl::testing::SetDisplayProfile(profile);
+    d3d_->Release();
+    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    CreateDevice(4, 4);
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                     D3DPOOL_DEFAULT, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    // Render targets live in the default pool only.
+    EXPECT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                     D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                     D3DPOOL_DEFAULT, &texture, nullptr),
+              D3D_OK);
+    EXPECT_EQ(texture->Release(), 0u);
+    ASSERT_EQ(
+        device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
+    EXPECT_EQ(texture->Release(), 0u);
+    kl::testing::UseBuiltDisplayProfile();
 }
 
 TEST_F(D3d9DeviceTest, MipLevelsHaveHalvedSizesAndLockSeparately) {
