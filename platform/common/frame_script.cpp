@@ -56,7 +56,9 @@ struct ScriptState {
 };
 
 ScriptState& State() {
-    static ScriptState state;
+    // Never destroyed: the framework tears down from an exit handler that may
+    // run after static destructors, and still uses this state.
+    static ScriptState& state = *new ScriptState;
     return state;
 }
 
