@@ -162,7 +162,9 @@ protected:
         back->Release();
     }
 
-    DWORD CentrePixel() {
+    DWORD CentrePixel() { return BackBufferPixel(kSize / 2, kSize / 2); }
+
+    DWORD BackBufferPixel(UINT x, UINT y) {
         IDirect3DSurface9* target = nullptr;
         IDirect3DSurface9* copy = nullptr;
         DWORD colour = 0;
@@ -173,9 +175,7 @@ protected:
         if (target && copy && device_->GetRenderTargetData(target, copy) == S_OK) {
             D3DLOCKED_RECT locked{};
             if (copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == S_OK) {
-                std::memcpy(&colour,
-                            static_cast<uint8_t*>(locked.pBits) + (kSize / 2) * locked.Pitch +
-                                (kSize / 2) * 4,
+                std::memcpy(&colour, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4,
                             4);
                 copy->UnlockRect();
             }
@@ -268,6 +268,21 @@ void ExpectSunLitAlbedo(DWORD colour) {
     EXPECT_NEAR(Channel(colour, 16), 141, 2);
     EXPECT_NEAR(Channel(colour, 8), 71, 2);
     EXPECT_NEAR(Channel(colour, 0), 35, 2);
+}
+
+// The position channel of the quad, 100 units in front of the camera,
+// decodes to 100 within 0.1 everywhere; uncovered pixels would read 0.
+TEST_F(DsPrepPicture, PositionChannelHoldsTheViewDepth) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->BeginScene();
+    DrawQuadMesh("RenderPositionToTexture");
+    device_->EndScene();
+    for (UINT y : {1u, kSize / 3, kSize - 2}) {
+        for (UINT x : {1u, kSize / 2, kSize - 2}) {
+            const DWORD code = BackBufferPixel(x, y) & 0x00ffffff;
+            EXPECT_NEAR(code / 16777215.0 * 1000.0, 100.0, 0.1) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(DsPrepPicture, ClassicSunLightsTheQuadCentre) {
