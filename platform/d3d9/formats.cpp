@@ -84,6 +84,16 @@ constexpr std::array<FormatInfo, 6> kDepthFormats = {{
      true, false},
 }};
 
+template <size_t N>
+constexpr bool EveryRowNamesAFormat(const std::array<FormatInfo, N>& table) {
+    for (const FormatInfo& row : table)
+        if (row.format == D3DFMT_UNKNOWN || row.blockBytes == 0) return false;
+    return true;
+}
+// A row count larger than the rows written would leave empty rows behind.
+static_assert(EveryRowNamesAFormat(kFormats), "a colour format row is missing");
+static_assert(EveryRowNamesAFormat(kDepthFormats), "a depth format row is missing");
+
 #undef RGBA
 #undef RGB1
 #undef LLL1

@@ -96,6 +96,11 @@ TEST_F(D3d9LossTest, WindowedDeviceSurvivesDeactivation) {
     PumpMessages();
     EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    // A Reset with a zero size takes the client area again.
+    p.BackBufferWidth = p.BackBufferHeight = 0;
+    ASSERT_EQ(device_->Reset(&p), D3D_OK);
+    EXPECT_EQ(p.BackBufferWidth, 640u);
+    EXPECT_EQ(p.BackBufferHeight, 480u);
 }
 
 TEST_F(D3d9LossTest, FullscreenNeedsADisplayMode) {
