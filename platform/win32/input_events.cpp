@@ -99,6 +99,12 @@ void ResizeByUser(HWND handle, int clientWidth, int clientHeight) {
     if (WindowFromHandle(handle)) CallWindowProcedure(handle, WM_EXITSIZEMOVE, 0, 0);
 }
 
+void ProcessMouseMove(HWND handle, int clientX, int clientY) {
+    CallWindowProcedure(handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(handle),
+                        MAKELONG(HTCLIENT, WM_MOUSEMOVE));
+    if (WindowFromHandle(handle)) PostToQueue(handle, WM_MOUSEMOVE, 0, MAKELONG(clientX, clientY));
+}
+
 void PumpPlatformEvents() {
     if (TakeQuitSignal()) {
         if (const HWND window = MainWindow()) PostToQueue(window, WM_CLOSE, 0, 0);
@@ -163,7 +169,7 @@ void InjectMouseMove(HWND window, int clientX, int clientY) {
         if (!record) return;
         const RECT client = ClientRectInScreen(*record);
         SetVirtualCursorPosition(POINT{client.left + clientX, client.top + clientY});
-        PostToQueue(window, WM_MOUSEMOVE, 0, MAKELONG(clientX, clientY));
+        ProcessMouseMove(window, clientX, clientY);
     });
 }
 

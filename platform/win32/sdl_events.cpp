@@ -64,7 +64,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 
 void HandleMouseMotion(const SDL_MouseMotionEvent& event) {
     const HWND handle = WindowForSdlId(event.windowID);
-    if (handle) PostToQueue(handle, WM_MOUSEMOVE, 0, MAKELONG(event.x, event.y));
+    if (handle) ProcessMouseMove(handle, event.x, event.y);
 }
 
 // SDL names the window that has the keyboard focus, which is where Windows

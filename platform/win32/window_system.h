@@ -92,6 +92,9 @@ struct KeyCode;
 // The key goes to `target`, or to the active window when that is null.
 void ProcessKeyEvent(const KeyCode& key, bool down, HWND target = nullptr);
 void PumpSdlEvents();
+// The mouse moved over the window's client area: WM_SETCURSOR is sent (the
+// window chooses the cursor) and WM_MOUSEMOVE posted, as on Windows.
+void ProcessMouseMove(HWND handle, int clientX, int clientY);
 // The user drags the frame to this client size.
 void ResizeByUser(HWND handle, int clientWidth, int clientHeight);
 

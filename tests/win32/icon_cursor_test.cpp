@@ -171,12 +171,18 @@ TEST(Cursor, ClipRectangleIsRecordedLimitedToTheScreenAndHoldsTheCursor) {
     EXPECT_FALSE(kl::testing::CursorClipRect(&clip));
 }
 
-TEST(Cursor, InjectedMouseMovesAreClientCoordinates) {
+TEST(Cursor, InjectedMouseMovesSetTheCursorAndUseClientCoordinates) {
     const HWND window = kl::test::CreateTestWindow(320, 240, 100, 100);
     ShowWindow(window, SW_SHOW);
     kl::test::PumpMessages();
     kl::testing::InjectMouseMove(window, 10, 20);
     kl::test::PumpMessages();
+    // The window chooses the cursor first; the default sets the class cursor.
+    const auto setCursor = kl::test::Logged(WM_SETCURSOR);
+    ASSERT_EQ(setCursor.size(), 1u);
+    EXPECT_EQ(LOWORD(setCursor[0].lParam), HTCLIENT);
+    EXPECT_EQ(HIWORD(setCursor[0].lParam), WM_MOUSEMOVE);
+    EXPECT_EQ(kl::testing::CurrentCursor(), LoadCursorW(nullptr, IDC_ARROW));
     const auto moves = kl::test::Logged(WM_MOUSEMOVE);
     ASSERT_EQ(moves.size(), 1u);
     EXPECT_EQ(LOWORD(moves[0].lParam), 10);

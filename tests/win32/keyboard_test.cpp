@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "common/frame_script.h"
 #include "platform/testing.h"
 #include "win32/key_codes.h"
 #include "win32_test_support.h"
@@ -199,6 +200,29 @@ TEST(KeyCodes, SdlKeysMapToVirtualKeysAndScanCodes) {
     EXPECT_EQ(azertyA.scanCode, 0x10u);
     EXPECT_EQ(KeyFromSdl(SDL_SCANCODE_7, SDLK_7).virtualKey, static_cast<UINT>('7'));
     EXPECT_EQ(KeyFromSdl(SDL_SCANCODE_MENU, SDLK_MENU).virtualKey, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Keyboard, InputScriptKeysArriveWhenTheirFrameIsDue) {
+    setenv("KESTRALUNE_INPUT_SCRIPT", "0:press:F8;2:down:W", 1);
+    const HWND window = kl::test::CreateTestWindow(320, 240);
+    ShowWindow(window, SW_SHOW);
+    MessageLog().clear();
+    kl::test::PumpMessages();  // frame 0's key-down is due at once
+    EXPECT_EQ(KeyMessages(), (std::vector<Key>{{WM_KEYDOWN, VK_F8, 0x00420001}}));
+    kl::platform::CountPresentedFrame();
+    kl::test::PumpMessages();
+    EXPECT_EQ(KeyMessages().back(), (Key{WM_KEYUP, VK_F8, 0xC0420001}));
+    EXPECT_EQ(KeyMessages().size(), 2u);
+    kl::platform::CountPresentedFrame();
+    kl::test::PumpMessages();
+    const std::vector<Key> keys = KeyMessages();
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[2], (Key{WM_KEYDOWN, 'W', 0x00110001}));
+    EXPECT_EQ(keys[3], (Key{WM_CHAR, 'w', 0x00110001}));
 }
 
 }  // namespace
