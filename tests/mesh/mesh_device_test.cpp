@@ -182,6 +182,24 @@ TEST_F(MeshDevice, LoadsIntoBuffersWithAttributeTableAndMaterials) {
     EXPECT_EQ(mesh->Release(), 0u);
 }
 
+// More vertices than 16-bit indices reach: the mesh switches to 32-bit
+// indices (and says so in its options) rather than failing or truncating.
+TEST_F(MeshDevice, LargeMeshesGet32BitIndices) {
+    std::string text = "xof 0303txt 0032 Mesh { 65537;";
+    for (int i = 0; i < 65537; ++i) text += " 0;0;0;,";
+    text += "; 1; 3;0,1,65536;; }";
+    ID3DXMesh* mesh = nullptr;
+    ASSERT_EQ(D3DXLoadMeshFromXW(Write("large.x", text).c_str(), D3DXMESH_MANAGED, device_, nullptr,
+                                 nullptr, nullptr, nullptr, &mesh),
+              S_OK);
+    EXPECT_EQ(mesh->GetOptions() & D3DXMESH_32BIT, static_cast<DWORD>(D3DXMESH_32BIT));
+    void* data = nullptr;
+    ASSERT_EQ(mesh->LockIndexBuffer(D3DLOCK_READONLY, &data), S_OK);
+    EXPECT_EQ(static_cast<const uint32_t*>(data)[2], 65536u);
+    mesh->UnlockIndexBuffer();
+    EXPECT_EQ(mesh->Release(), 0u);
+}
+
 TEST_F(MeshDevice, MeshHoldsAReferenceOnTheDevice) {
     const std::wstring path = Write("halves.x", kTwoHalves);
     const ULONG before = DeviceRefs();
