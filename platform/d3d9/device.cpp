@@ -82,7 +82,9 @@ HRESULT Device::CreateContext() {
     SDL_Window* window =
         platform::IsHeadless() ? nullptr : platform::SdlWindowOf(PresentationWindow());
     if (window) {
-        context_ = gl::Context::CreateForWindow(window, &error);
+        const HWND handle = PresentationWindow();
+        auto alive = [handle, window] { return platform::SdlWindowOf(handle) == window; };
+        context_ = gl::Context::CreateForWindow(window, alive, &error);
         if (!context_) std::fprintf(stderr, "Direct3D: %s; rendering offscreen\n", error.c_str());
     }
     // Without a real window (headless, or a window of the virtual desktop)

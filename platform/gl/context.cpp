@@ -86,33 +86,50 @@ private:
     EGLContext context_;
 };
 
+// Where GL calls go once a window context has lost its window.
+Context* WindowlessSink() {
+    static std::unique_ptr<Context> sink = [] {
+        std::string error;
+        return Context::CreateOffscreen(&error);
+    }();
+    return sink.get();
+}
+
 class WindowContext final : public Context {
 public:
-    WindowContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+    WindowContext(SDL_Window* window, SDL_GLContext context, std::function<bool()> windowAlive)
+        : window_(window), context_(context), windowAlive_(std::move(windowAlive)) {}
     ~WindowContext() override {
+        // SDL un-binds a context whose window it destroys; a context still
+        // bound has a live window.
         if (SDL_GL_GetCurrentContext() == context_) SDL_GL_MakeCurrent(window_, nullptr);
         SDL_GL_DeleteContext(context_);
     }
-    SDL_Window* Window() const override { return window_; }
+    SDL_Window* Window() const override { return Alive() ? window_ : nullptr; }
     void Swap() override {
-        MakeCurrent();
-        SDL_GL_SwapWindow(window_);
+        if (MakeCurrent()) SDL_GL_SwapWindow(window_);
     }
     void SetSwapInterval(int interval) override {
-        MakeCurrent();
-        SDL_GL_SetSwapInterval(interval);
+        if (MakeCurrent()) SDL_GL_SetSwapInterval(interval);
     }
 
 protected:
     bool Bind() override {
+        if (!Alive()) {
+            if (Context* sink = WindowlessSink()) sink->MakeCurrent();
+            return false;
+        }
         if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window_)
             return true;
         return SDL_GL_MakeCurrent(window_, context_) == 0;
     }
 
 private:
+    bool Alive() const { return !windowAlive_ || windowAlive_(); }
+
     SDL_Window* window_;
     SDL_GLContext context_;
+    std::function<bool()> windowAlive_;
 };
 
 }  // namespace
@@ -157,7 +174,9 @@ std::unique_ptr<Context> Context::CreateOffscreen(std::string* error, bool softw
     return result;
 }
 
-std::unique_ptr<Context> Context::CreateForWindow(SDL_Window* window, std::string* error) {
+std::unique_ptr<Context> Context::CreateForWindow(SDL_Window* window,
+                                                  std::function<bool()> windowAlive,
+                                                  std::string* error) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -171,7 +190,8 @@ std::unique_ptr<Context> Context::CreateForWindow(SDL_Window* window, std::strin
         *error = std::string("SDL cannot create an OpenGL 4.5 core context: ") + SDL_GetError();
         return nullptr;
     }
-    std::unique_ptr<Context> result = std::make_unique<WindowContext>(window, context);
+    std::unique_ptr<Context> result =
+        std::make_unique<WindowContext>(window, context, std::move(windowAlive));
     result->MakeCurrent();
     return result;
 }

@@ -3,6 +3,7 @@
 // belongs to an SDL window it can present to.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,7 +19,12 @@ public:
     // nullptr with a reason in *error.
     static std::unique_ptr<Context> CreateOffscreen(std::string* error, bool software = false);
     // Creates a context for an SDL window made with SDL_WINDOW_OPENGL.
-    static std::unique_ptr<Context> CreateForWindow(SDL_Window* window, std::string* error);
+    // `windowAlive` tells whether the window still exists: once it is gone the
+    // context is never bound to it again, and GL calls go to a context
+    // without a window, where deleting the dead context's names does nothing.
+    static std::unique_ptr<Context> CreateForWindow(SDL_Window* window,
+                                                    std::function<bool()> windowAlive,
+                                                    std::string* error);
 
     // Makes this context current on the calling thread; cheap when it already
     // is. False when the window system refuses.

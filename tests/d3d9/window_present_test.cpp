@@ -98,5 +98,34 @@ TEST(D3d9WindowTest, PresentShowsTheBackBufferInTheWindow) {
     DestroyWindow(window);
 }
 
+// The framework destroys its window before it releases the device and the
+// application's resources: their release must not touch the dead window.
+TEST(D3d9WindowTest, DeviceOutlivesItsWindow) {
+    unsetenv("KESTRALUNE_HEADLESS");
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display || kl::platform::IsHeadless()) GTEST_SKIP() << "no display";
+    HWND window = CreateTestWindow(32, 32);
+    ASSERT_NE(window, nullptr);
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS p = {};
+    p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    p.hDeviceWindow = window;
+    p.Windowed = TRUE;
+    IDirect3DDevice9* device = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
+                                &device),
+              D3D_OK);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(
+        device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
+    ASSERT_TRUE(DestroyWindow(window));
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(device->Release(), 0u);
+    EXPECT_EQ(d3d->Release(), 0u);
+}
+
 }  // namespace
 }  // namespace kl::test
