@@ -204,6 +204,7 @@ HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
         return SetTexture(hParameter, texture);
     }
     if (!IsNumericParameter(p->desc.type)) return D3DERR_INVALIDCALL;
+    const std::vector<float> before = p->values;
     const size_t count = std::min(p->values.size(), static_cast<size_t>(Bytes) / 4);
     const hlsl::BaseType base = p->desc.type.base;
     for (size_t i = 0; i < count; ++i) {
@@ -217,7 +218,7 @@ HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
                 base == hlsl::BaseType::Bool ? (n != 0 ? 1.0f : 0.0f) : static_cast<float>(n);
         }
     }
-    Changed(*p);
+    ChangedFrom(*p, before);
     return D3D_OK;
 }
 
@@ -270,8 +271,9 @@ HRESULT Effect::GetInt(D3DXHANDLE hParameter, INT* pn) {
 HRESULT Effect::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
     Parameter* p = NumericParameter(hParameter);
     if (!p || p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    const std::vector<float> before = p->values;
     p->values[0] = p->desc.type.base == hlsl::BaseType::Bool ? (f != 0.0f ? 1.0f : 0.0f) : f;
-    Changed(*p);
+    ChangedFrom(*p, before);
     return D3D_OK;
 }
 
@@ -285,10 +287,11 @@ HRESULT Effect::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
 HRESULT Effect::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
     Parameter* p = NumericParameter(hParameter);
     if (!p || !pVector || p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    const std::vector<float> before = p->values;
     const float v[4] = {pVector->x, pVector->y, pVector->z, pVector->w};
     const size_t n = std::min<size_t>(4, static_cast<size_t>(p->desc.type.cols));
     for (size_t i = 0; i < n; ++i) p->values[i] = v[i];
-    Changed(*p);
+    ChangedFrom(*p, before);
     return D3D_OK;
 }
 
@@ -305,12 +308,13 @@ HRESULT Effect::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
 HRESULT Effect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
     Parameter* p = NumericParameter(hParameter);
     if (!p || !pMatrix || !p->desc.type.matrix) return D3DERR_INVALIDCALL;
+    const std::vector<float> before = p->values;
     const int rows = p->desc.type.rows;
     const int cols = p->desc.type.cols;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
             p->values[static_cast<size_t>(r * cols + c)] = pMatrix->m[r][c];
-    Changed(*p);
+    ChangedFrom(*p, before);
     return D3D_OK;
 }
 
@@ -329,10 +333,11 @@ HRESULT Effect::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
 HRESULT Effect::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
     Parameter* p = FindParameter(hParameter);
     if (!p || !IsTextureParameter(p->desc.type)) return D3DERR_INVALIDCALL;
+    if (p->texture == pTexture) return D3D_OK;
     if (pTexture) pTexture->AddRef();
     if (p->texture) p->texture->Release();
     p->texture = pTexture;
-    Changed(*p);
+    ++p->version;
     return D3D_OK;
 }
 

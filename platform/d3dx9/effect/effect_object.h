@@ -100,7 +100,11 @@ private:
     Parameter* FindParameter(D3DXHANDLE handle);
     Technique* FindTechnique(D3DXHANDLE handle);
     Parameter* NumericParameter(D3DXHANDLE handle);
-    void Changed(Parameter& p) { ++p.version; }
+    // Marks a parameter for upload only when its value really changed: the
+    // renderer sets the same matrices for every subset it draws.
+    static void ChangedFrom(Parameter& p, const std::vector<float>& before) {
+        if (p.values != before) ++p.version;
+    }
     void ApplySamplers(const Pass& pass);
     void UploadUniforms(Pass& pass);
     void SaveStates(const Technique& technique, DWORD flags);
