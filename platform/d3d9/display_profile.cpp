@@ -89,6 +89,8 @@ AdapterProfile BaseAdapter(int index, const GlLimits& limits) {
 }
 
 std::optional<GlLimits> QueryGlLimits() {
+    // Asking costs a context of our own; the caller's stays current.
+    gl::CurrentContextGuard keep;
     std::string error;
     auto context = gl::Context::CreateOffscreen(&error);
     if (!context) return std::nullopt;

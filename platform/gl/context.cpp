@@ -134,6 +134,21 @@ private:
 
 }  // namespace
 
+CurrentContextGuard::CurrentContextGuard()
+    : eglDisplay_(eglGetCurrentDisplay()),
+      eglContext_(eglGetCurrentContext()),
+      eglDraw_(eglGetCurrentSurface(EGL_DRAW)),
+      eglRead_(eglGetCurrentSurface(EGL_READ)),
+      sdlWindow_(SDL_GL_GetCurrentWindow()),
+      sdlContext_(SDL_GL_GetCurrentContext()) {}
+
+CurrentContextGuard::~CurrentContextGuard() {
+    if (eglContext_ != EGL_NO_CONTEXT)
+        eglMakeCurrent(eglDisplay_, eglDraw_, eglRead_, eglContext_);
+    else if (sdlContext_)
+        SDL_GL_MakeCurrent(sdlWindow_, sdlContext_);
+}
+
 bool OffscreenContextsAvailable() {
     return SurfacelessDisplay() != EGL_NO_DISPLAY;
 }

@@ -41,6 +41,24 @@ protected:
     virtual bool Bind() = 0;
 };
 
+// Keeps whatever context the caller had current (EGL or SDL) and makes it
+// current again when it goes out of scope, for code that borrows GL briefly.
+class CurrentContextGuard {
+public:
+    CurrentContextGuard();
+    ~CurrentContextGuard();
+    CurrentContextGuard(const CurrentContextGuard&) = delete;
+    CurrentContextGuard& operator=(const CurrentContextGuard&) = delete;
+
+private:
+    void* eglDisplay_;
+    void* eglContext_;
+    void* eglDraw_;
+    void* eglRead_;
+    SDL_Window* sdlWindow_;
+    void* sdlContext_;
+};
+
 // True when the offscreen (EGL surfaceless) path works on this machine.
 bool OffscreenContextsAvailable();
 

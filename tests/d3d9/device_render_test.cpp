@@ -239,6 +239,43 @@ TEST_F(D3d9DeviceTest, IndexedDrawsFromBuffersThroughADeclaration) {
     vb->Release();
 }
 
+// A vertex buffer with an FVF, drawn from a start vertex: the first strip
+// vertices are skipped.
+TEST_F(D3d9DeviceTest, DrawPrimitiveStartsAtTheGivenVertex) {
+    CreateDevice();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    const ScreenVertex vertices[6] = {
+        {99, 99, 0.5f, 1, 0xFFFF0000},  // never drawn
+        {99, 99, 0.5f, 1, 0xFFFF0000},  // never drawn
+        {-0.5f, 7.5f, 0.5f, 1, 0xFF00FF00}, {-0.5f, 15.5f, 0.5f, 1, 0xFF00FF00},
+        {15.5f, 7.5f, 0.5f, 1, 0xFF00FF00}, {15.5f, 15.5f, 0.5f, 1, 0xFF00FF00}};
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof(vertices), 0, kScreenVertexFvf, D3DPOOL_DEFAULT,
+                                          &vb, nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    std::memcpy(data, vertices, sizeof(vertices));
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
+    device_->SetFVF(kScreenVertexFvf);
+    device_->SetStreamSource(0, vb, 0, sizeof(ScreenVertex));
+    // Both strip triangles wind the same way on screen; culling is off so the
+    // test does not depend on which way that is.
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2), D3D_OK);
+    const std::vector<uint8_t> pixels = ReadBack();
+    EXPECT_EQ(CountColour(pixels, {0, 255, 0, 255}, 0, 8, 16, 16), 128);
+    EXPECT_EQ(CountColour(pixels, kBlack, 0, 0, 16, 8), 128);
+    IDirect3DVertexBuffer9* bound = nullptr;
+    UINT offset = 1, stride = 0;
+    ASSERT_EQ(device_->GetStreamSource(0, &bound, &offset, &stride), D3D_OK);
+    EXPECT_EQ(bound, vb);
+    EXPECT_EQ(stride, sizeof(ScreenVertex));
+    bound->Release();
+    EXPECT_EQ(vb->Release(), 0u);
+}
+
 // Saving the vertex declaration and restoring it (as the effect and font
 // helpers do) keeps a vertex format set with SetFVF.
 TEST_F(D3d9DeviceTest, DeclarationOfAnFvfRestoresTheFvf) {
