@@ -22,10 +22,11 @@ seed() {  # seed <target> <files...>
   done
 }
 
-seed xfile_fuzz scene/*.x tests/mesh/data/*.x
+seed xfile_fuzz scene/meshes/*.x tests/mesh/data/*.x
+seed image_fuzz scene/textures/*
 seed effect_fuzz shaders/*.fx tests/effect/data/*.fx
 seed scene_lists_fuzz scene/test.meshs scene/test.lights
-seed light_file_fuzz scene/lights/* scene/*.light
+seed light_file_fuzz scene/lights/*
 
 status=0
 for target in build/fuzz/tests/fuzz/*_fuzz; do
