@@ -57,14 +57,18 @@ TEST(AdjustWindowRect, FixedFrameSizesPerStyle) {
 }
 
 TEST(CreateWindowExW, SendsCreationMessagesAndSizesTheFrame) {
+    CREATESTRUCTW created{};
+    kl::test::SetMessageHook([&](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
+        if (message == WM_CREATE) created = *reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        return false;
+    });
     const HWND window = CreateTestWindow(640, 480, 100, 100);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(LoggedSequence(), (std::vector<UINT>{WM_GETMINMAXINFO, WM_CREATE, WM_SIZE, WM_MOVE}));
-    const auto create = Logged(WM_CREATE).at(0);
-    const auto* info = reinterpret_cast<const CREATESTRUCTW*>(create.lParam);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->cx, 656);
-    EXPECT_EQ(info->cy, 519);
+    EXPECT_EQ(created.cx, 656);
+    EXPECT_EQ(created.cy, 519);
+    EXPECT_EQ(created.x, 92);
+    EXPECT_STREQ(created.lpszClass, kl::test::kTestClassName);
     const auto size = Logged(WM_SIZE).at(0);
     EXPECT_EQ(size.wParam, static_cast<WPARAM>(SIZE_RESTORED));
     EXPECT_EQ(LOWORD(size.lParam), 640);
