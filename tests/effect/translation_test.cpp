@@ -223,6 +223,21 @@ TEST(Translation, LoopsAndFunctionsWithOutParameters) {
                  2.0f, 0.75f, 12.0f, 6.0f);
 }
 
+// As in shader model 2 and 3 HLSL, a loop counter outlives its loop and a
+// later loop may declare it again.
+TEST(Translation, LoopCountersLiveInTheEnclosingScope) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    EXPECT_PIXEL(
+        RunProbe("",
+                 "float s = 0; for (int k = 0; k < 2; k++) { s += 1; }\n"
+                 "for (int k = 5; k < 8; k++) { s += 10; } int j; for (j = 0; j < 4; ++j) {}\n"
+                 "return float4(s, k, j, 0);"),
+        32.0f, 8.0f, 4.0f, 0.0f);
+    EXPECT_FALSE(
+        Translate(PixelProbe("", "for (int k = 0; k < 2; k++) {} float k = 1; return k;")).ok);
+}
+
 TEST(Translation, ClipAndDiscardDropPixels) {
     GlTestContext gl;
     ASSERT_TRUE(gl.Ok()) << gl.Error();

@@ -85,6 +85,7 @@ private:
     // ---- statements (glsl_statements.cpp) ----
     void WriteStatement(const Stmt& s, std::string& out, int indent);
     void WriteDeclaration(const VarDecl& d, std::string& out, const std::string& pad);
+    void WriteForInit(const Stmt& init, std::string& out, const std::string& pad);
     std::string WriteFunctionBody(const Function& fn);
 
     // ---- names ----

@@ -112,6 +112,22 @@ void ShaderWriter::WriteDeclaration(const VarDecl& d, std::string& out, const st
     out += pad + DeclareVariable(d.type, name, d.where) + " = " + init + ";\n";
 }
 
+void ShaderWriter::WriteForInit(const Stmt& init, std::string& out, const std::string& pad) {
+    if (init.kind == StmtKind::Expr) out += pad + WriteExpr(*init.expr).code + ";\n";
+    if (init.kind != StmtKind::Decl) return;
+    for (const auto& d : init.decls) {
+        auto known = scopes_.back().find(d->name);
+        if (known == scopes_.back().end() || !SameType(known->second.type, d->type)) {
+            WriteDeclaration(*d, out, pad);
+            continue;
+        }
+        // A counter declared again by a later loop: reuse the variable.
+        const std::string value =
+            d->init ? WriteInitializer(*d->init, d->type) : FillValue(d->type, "0", d->where);
+        out += pad + known->second.glslName + " = " + value + ";\n";
+    }
+}
+
 void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
     const std::string pad(static_cast<size_t>(indent) * 4, ' ');
     switch (s.kind) {
@@ -144,21 +160,18 @@ void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
             return;
         }
         case StmtKind::For: {
-            // The loop's own scope holds the init declarations; a block keeps
-            // multiple declarators and any type legal in GLSL.
-            PushScope();
-            out += pad + "{\n";
-            if (s.init) WriteStatement(*s.init, out, indent + 1);
+            // Shader model 2 and 3 HLSL puts the loop's declarations in the
+            // enclosing scope: they stay visible after the loop, and a later
+            // loop may declare the same counter again.
+            if (s.init) WriteForInit(*s.init, out, pad);
             const std::string cond = s.expr ? ToBool(WriteExpr(*s.expr), s.expr->where) : "true";
             const std::string step = s.step ? WriteExpr(*s.step).code : "";
-            out += pad + "    for (; " + cond + "; " + step + ")\n";
+            out += pad + "for (; " + cond + "; " + step + ")\n";
             ++loopDepth_;
             PushScope();
-            WriteStatement(*s.then, out, indent + 2);
+            WriteStatement(*s.then, out, indent + 1);
             PopScope();
             --loopDepth_;
-            out += pad + "}\n";
-            PopScope();
             return;
         }
         case StmtKind::While:
