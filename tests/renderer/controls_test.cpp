@@ -102,6 +102,26 @@ TEST_F(Controls, TurningKeysAndTheirBothHeldRules) {
     ExpectRow(cameraMatrix, 3, 0.0f, 0.0f, -100.0f);  // turning does not move the camera
 }
 
+TEST_F(Controls, LightsAreUpdatedAfterTheCameraMoves) {
+    SceneLight lights[2];
+    lights[0].loaded = true;
+    lights[0].position = D3DXVECTOR4(10.0f, 0.0f, 0.0f, 1.0f);
+    lights[1].loaded = true;
+    lights[1].position = D3DXVECTOR4(0.0f, 5.0f, 20.0f, 1.0f);
+    lightList = lights;
+    lightCount = 2;
+    PressKey('W');
+    UpdateFrame(nullptr, 0.0, 1.0f, nullptr);
+    // The camera now stands at z = -60: both lights are seen 60 units nearer
+    // than from the start pose, in this frame already.
+    EXPECT_NEAR(lights[0].viewPosition.x, 10.0f, 1e-4f);
+    EXPECT_NEAR(lights[0].viewPosition.z, 60.0f, 1e-4f);
+    EXPECT_NEAR(lights[1].viewPosition.y, 5.0f, 1e-4f);
+    EXPECT_NEAR(lights[1].viewPosition.z, 80.0f, 1e-4f);
+    lightList = nullptr;
+    lightCount = 0;
+}
+
 TEST_F(Controls, WithoutMovementKeysTheCameraStaysPut) {
     const D3DXMATRIX before = cameraMatrix;
     PressKey('1');
