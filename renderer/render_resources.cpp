@@ -17,13 +17,13 @@ namespace {
 
 constexpr RECT kStatsRect = {0, 0, 68, 30};
 
-struct TargetSpec {
+struct TargetKind {
     IDirect3DTexture9** target;
     D3DFORMAT format;
 };
 
 // Creation order; the position channel alone is A8B8G8R8.
-constexpr TargetSpec kTargets[] = {
+constexpr TargetKind kTargets[] = {
     {&normalTarget, D3DFMT_A8R8G8B8},
     {&diffuseTarget, D3DFMT_A8R8G8B8},
     {&positionTarget, D3DFMT_A8B8G8R8},
@@ -70,9 +70,9 @@ HRESULT CALLBACK AcquireRenderResources(IDirect3DDevice9* device,
     HRESULT hr = D3DXCreateEffectFromFileW(device, kEffectPath, nullptr, nullptr, 0, nullptr,
                                            &effect, nullptr);
     if (FAILED(hr)) return hr;
-    for (const TargetSpec& spec : kTargets) {
+    for (const TargetKind& kind : kTargets) {
         hr = D3DXCreateTexture(device, backBufferDesc->Width, backBufferDesc->Height, 1,
-                               D3DUSAGE_RENDERTARGET, spec.format, D3DPOOL_DEFAULT, spec.target);
+                               D3DUSAGE_RENDERTARGET, kind.format, D3DPOOL_DEFAULT, kind.target);
         if (FAILED(hr)) return hr;
     }
     FillScreenQuad();

@@ -27,7 +27,7 @@ void PutU32(std::string& out, unsigned v) {
     PutU16(out, v >> 16);
 }
 
-std::string QuadXFile(const QuadSpec& quad) {
+std::string QuadXFile(const QuadDescription& quad) {
     const float s = quad.halfSize;
     std::ostringstream x;
     x << "xof 0303txt 0032\n"
@@ -141,7 +141,7 @@ PictureScene::~PictureScene() {
     if (!folder_.empty()) std::filesystem::remove_all(folder_);
 }
 
-HRESULT PictureScene::AddQuad(const QuadSpec& quad) {
+HRESULT PictureScene::AddQuad(const QuadDescription& quad) {
     if (meshesLoaded_ == kMaxMeshes) return E_FAIL;
     const std::string base = "textures/" + quad.name;
     WriteBmp(base + ".bmp", {quad.albedo});

@@ -22,7 +22,7 @@ struct Rgb {
 
 // A square facing the camera at its start pose: corners (±halfSize, ±halfSize)
 // at height z, drawn clockwise as Direct3D's front faces are.
-struct QuadSpec {
+struct QuadDescription {
     std::string name;  // file and texture base name
     float halfSize = 30.0f;
     float z = 0.0f;
@@ -48,7 +48,7 @@ public:
     const std::string& Problem() const { return problem_; }
 
     // Writes the quad's .x file and its four maps, loads it as the next mesh.
-    HRESULT AddQuad(const QuadSpec& quad);
+    HRESULT AddQuad(const QuadDescription& quad);
     // Appends a light with view-space values set directly.
     void AddSun(D3DXVECTOR4 viewDirection, D3DXVECTOR4 colour = {1, 1, 1, 1});
     void AddLight(int kind, D3DXVECTOR4 viewPosition, D3DXVECTOR4 viewDirection, D3DXVECTOR4 colour,

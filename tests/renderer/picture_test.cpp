@@ -45,7 +45,7 @@ protected:
 
     // Loads the standard quad with the given albedo and specular map.
     void AddQuad(Rgb albedo, Rgb specular = {0, 0, 0}, bool cut = false) {
-        QuadSpec quad;
+        QuadDescription quad;
         quad.name = "quad" + std::to_string(quads_++);
         quad.albedo = albedo;
         quad.specular = specular;
@@ -190,11 +190,11 @@ TEST_F(Pictures, CutOutPixelsShowTheBackgroundInEveryMode) {
 }
 
 TEST_F(Pictures, OverlappingQuadsKeepTheNearerSurfaceOverFrames) {
-    QuadSpec far;
+    QuadDescription far;
     far.name = "far";
     far.albedo = {200, 100, 50};
     ASSERT_EQ(scene_->AddQuad(far), S_OK);
-    QuadSpec near;
+    QuadDescription near;
     near.name = "near";
     near.halfSize = 10.0f;
     near.z = -50.0f;
