@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "platform/testing.h"
 #include "win32_test_support.h"
@@ -139,6 +144,20 @@ TEST(QuitSignals, InterruptAndTerminatePostCloseToTheWindow) {
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_CLOSE));
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST(QuitSignals, AWaitingGetMessageWakesUpWithClose) {
+    const HWND window = CreateTestWindow(100, 100);
+    std::thread interrupter([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(getpid(), SIGINT);
+    });
+    MSG msg{};
+    const BOOL result = GetMessageW(&msg, nullptr, 0, 0);
+    interrupter.join();
+    EXPECT_TRUE(result);
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_CLOSE));
+    EXPECT_EQ(msg.hwnd, window);
 }
 
 TEST(QuitSignalsDeathTest, WithoutAWindowTheSignalEndsTheProcess) {

@@ -355,4 +355,21 @@ TEST(UserInput, CaptionButtonsGoThroughSystemCommands) {
     EXPECT_TRUE(IsIconic(window));
 }
 
+TEST(SetWindowPos, MovesSizesShowsAndHides) {
+    const HWND window = CreateTestWindow(200, 100, 100, 100);
+    MessageLog().clear();
+    ASSERT_TRUE(
+        SetWindowPos(window, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW));
+    ExpectRect(WindowRectOf(window), 10, 20, 226, 159);  // 216 x 139
+    EXPECT_TRUE(IsWindowVisible(window));
+    // Only a move: WM_MOVE with the client area's new origin, no WM_SIZE.
+    ASSERT_EQ(Logged(WM_MOVE).size(), 1u);
+    EXPECT_EQ(Logged(WM_MOVE)[0].lParam, MAKELONG(18, 51));
+    EXPECT_TRUE(Logged(WM_SIZE).empty());
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_HIDEWINDOW));
+    EXPECT_FALSE(IsWindowVisible(window));
+    ExpectRect(ClientOf(window), 0, 0, 284, 161);
+    EXPECT_FALSE(SetWindowPos(reinterpret_cast<HWND>(0x99), nullptr, 0, 0, 1, 1, 0));
+}
+
 }  // namespace
