@@ -19,9 +19,9 @@
 struct ID3DXEffectPool;
 struct ID3DXBaseEffect;
 struct ID3DXEffect;
-typedef ID3DXEffectPool *LPD3DXEFFECTPOOL;
-typedef ID3DXBaseEffect *LPD3DXBASEEFFECT;
-typedef ID3DXEffect *LPD3DXEFFECT;
+typedef ID3DXEffectPool* LPD3DXEFFECTPOOL;
+typedef ID3DXBaseEffect* LPD3DXBASEEFFECT;
+typedef ID3DXEffect* LPD3DXEFFECT;
 
 // Shares parameters between effects created with the same pool.
 struct ID3DXEffectPool : public IUnknown {};
@@ -35,8 +35,7 @@ struct ID3DXBaseEffect : public IUnknown {
     virtual D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR pName) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE hParameter, LPCVOID pData,
                                                UINT Bytes) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetValue(D3DXHANDLE hParameter, LPVOID pData,
-                                               UINT Bytes) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE hParameter, BOOL b) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetBool(D3DXHANDLE hParameter, BOOL* pb) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetInt(D3DXHANDLE hParameter, INT n) = 0;
@@ -74,8 +73,7 @@ extern "C" {
 HRESULT WINAPI D3DXCreateEffectFromFileW(LPDIRECT3DDEVICE9 pDevice, LPCWSTR pSrcFile,
                                          const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                                          DWORD Flags, LPD3DXEFFECTPOOL pPool,
-                                         LPD3DXEFFECT* ppEffect,
-                                         LPD3DXBUFFER* ppCompilationErrors);
+                                         LPD3DXEFFECT* ppEffect, LPD3DXBUFFER* ppCompilationErrors);
 HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 pDevice, LPCVOID pSrcData, UINT SrcDataLen,
                                 const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude, DWORD Flags,
                                 LPD3DXEFFECTPOOL pPool, LPD3DXEFFECT* ppEffect,

@@ -19,13 +19,13 @@ typedef enum _D3DXINCLUDE_TYPE {
     D3DXINC_LOCAL = 0,
     D3DXINC_SYSTEM = 1,
     D3DXINC_FORCE_DWORD = 0x7fffffff
-} D3DXINCLUDE_TYPE, *LPD3DXINCLUDE_TYPE;
+} D3DXINCLUDE_TYPE,
+    *LPD3DXINCLUDE_TYPE;
 
 // Application-supplied reader for #include; not reference counted.
 struct ID3DXInclude {
     virtual HRESULT STDMETHODCALLTYPE Open(D3DXINCLUDE_TYPE IncludeType, LPCSTR pFileName,
-                                           LPCVOID pParentData, LPCVOID* ppData,
-                                           UINT* pBytes) = 0;
+                                           LPCVOID pParentData, LPCVOID* ppData, UINT* pBytes) = 0;
     virtual HRESULT STDMETHODCALLTYPE Close(LPCVOID pData) = 0;
 
 protected:

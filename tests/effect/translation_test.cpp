@@ -58,9 +58,9 @@ samplerCUBE env;
 struct Light { float3 dir; float4 colour; };
 struct VIn { float3 pos : POSITION0; float3 normal : NORMAL; float2 uv : TEXCOORD0; float3 tangent : TANGENT; float3 binormal : BINORMAL; float4 c : COLOR0; };
 struct VOut { float4 pos : POSITION; float2 uv : TEXCOORD0; float3 normal : TEXCOORD1; float4 c : COLOR0; float fog : FOG; };
-float shade(in Light l, float3 n, out float spec, inout float acc) {
+float shade(in Light l, float3 n, out float highlight, inout float acc) {
     float d = saturate(dot(n, -l.dir));
-    spec = pow(max(d, 0.001), 16);
+    highlight = pow(max(d, 0.001), 16);
     acc += d;
     return d;
 }
@@ -82,13 +82,13 @@ float4 PS(VOut i, float2 vpos : VPOS) : COLOR {
     float4 lod = tex2Dlod(diffuse, float4(i.uv, 0, 1)) + tex2Dbias(diffuse, float4(i.uv, 0, 1)) + tex2Dproj(diffuse, float4(i.uv, 1, 1));
     float3 r = texCUBE(env, reflect(-i.normal, float3(0, 0, 1))).rgb;
     Light l; l.dir = float3(0, 0, -1); l.colour = 1;
-    float spec, acc = 0;
-    float d = shade(l, normalize(i.normal), spec, acc);
+    float highlight, acc = 0;
+    float d = shade(l, normalize(i.normal), highlight, acc);
     int k = 0;
     [unroll] for (int j = 0, m = 2; j < 4; ++j) { k += j; if (k > 4) break; else continue; }
     while (k > 0) { k--; }
     do { k++; } while (k < 3);
-    float3 c = lerp(base.rgb, r, 0.25) * d + spec + tonemap(acc);
+    float3 c = lerp(base.rgb, r, 0.25) * d + highlight + tonemap(acc);
     c += half_.xxx * (enabled ? 1 : 0) + tonemap(c.r);
     c *= gain;
     c.rg = clamp(c.gr, 0, 1);
