@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "common/monitor_handles.h"
 #include "testing/windows.h"
 #include "win32/frame_metrics.h"
 #include "win32/window_system.h"
@@ -17,8 +18,6 @@ namespace {
 constexpr LONG kVirtualWidth = 1024;
 constexpr LONG kVirtualHeight = 768;
 constexpr LONG kVirtualTaskBarHeight = 40;
-constexpr uintptr_t kFirstMonitorHandle = 0x20010;
-constexpr uintptr_t kMonitorHandleStep = 0x10;
 
 struct Desktop {
     std::vector<testing::VirtualMonitor> virtualMonitors{
@@ -35,7 +34,7 @@ Desktop& TheDesktop() {
 }
 
 HMONITOR MonitorHandleAt(size_t index) {
-    return reinterpret_cast<HMONITOR>(kFirstMonitorHandle + index * kMonitorHandleStep);
+    return platform::MonitorHandleOfDisplay(static_cast<int>(index));
 }
 
 RECT ToRect(const SDL_Rect& rect) {
@@ -49,8 +48,9 @@ std::vector<Monitor> SdlMonitors() {
         SDL_Rect bounds, usable;
         if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
         if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
-        monitors.push_back(Monitor{MonitorHandleAt(monitors.size()), ToRect(bounds), ToRect(usable),
-                                   monitors.empty()});
+        // Numbered by SDL display, as the Direct3D layer numbers adapters.
+        monitors.push_back(Monitor{MonitorHandleAt(static_cast<size_t>(i)), ToRect(bounds),
+                                   ToRect(usable), monitors.empty()});
     }
     return monitors;
 }

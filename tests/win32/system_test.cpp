@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "common/library_exports.h"
+#include "common/monitor_handles.h"
 #include "platform/testing.h"
 #include "win32_test_support.h"
 
@@ -242,6 +243,9 @@ TEST(Monitors, WindowsBelongToTheMonitorTheyOverlapMost) {
     EXPECT_EQ(MonitorFromWindow(outside, MONITOR_DEFAULTTONULL), nullptr);
     EXPECT_EQ(MonitorFromWindow(outside, MONITOR_DEFAULTTOPRIMARY), primary);
     EXPECT_EQ(MonitorFromWindow(outside, MONITOR_DEFAULTTONEAREST), second);
+    // The handles the Direct3D layer gives its adapters.
+    EXPECT_EQ(primary, kl::platform::MonitorHandleOfDisplay(0));
+    EXPECT_EQ(second, kl::platform::MonitorHandleOfDisplay(1));
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     ASSERT_TRUE(GetMonitorInfoW(second, &info));
