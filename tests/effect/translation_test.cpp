@@ -166,6 +166,27 @@ TEST(Translation, LessCommonIntrinsicsTranslateAndLink) {
                  0.0f, 1.0f, 10.0f, 3.25f);
 }
 
+// A plain `sampler` becomes the kind of texture its fetches read (and one
+// named like a GLSL keyword is renamed).
+TEST(Translation, PlainSamplersTakeTheKindOfTheirFetches) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string globals =
+        "texture cube; sampler env = sampler_state { Texture = <cube>; }; sampler flat;";
+    Translation t =
+        Translate(PixelProbe(globals, "return texCUBE(env, float3(i.uv, 1)) + tex2D(flat, i.uv);"));
+    ASSERT_TRUE(t.ok) << t.error;
+    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    EXPECT_NE(pass.program.fragmentSource.find("uniform samplerCube env;"), std::string::npos);
+    EXPECT_NE(pass.program.fragmentSource.find("uniform sampler2D kl_u_flat;"), std::string::npos);
+    EXPECT_EQ(LinkPass(pass), "");
+    const Translation mixed =
+        Translate(PixelProbe("sampler s;", "return texCUBE(s, float3(0, 0, 1)) + tex2D(s, i.uv);"));
+    EXPECT_FALSE(mixed.ok);
+    EXPECT_NE(mixed.error.find("sampler 's' is fetched as two kinds of texture"), std::string::npos)
+        << mixed.error;
+}
+
 TEST(Translation, GlslReservedNamesAreRenamed) {
     GlTestContext gl;
     ASSERT_TRUE(gl.Ok()) << gl.Error();

@@ -58,6 +58,9 @@ std::string ShaderWriter::TypeName(const Type& t, const SourceLocation& where) {
     switch (t.base) {
         case BaseType::Void:
             return "void";
+        case BaseType::Sampler:
+            Fail(where,
+                 "a plain 'sampler' can only be a global; use sampler2D, sampler3D or samplerCUBE");
         case BaseType::Sampler2D:
             return "sampler2D";
         case BaseType::Sampler3D:

@@ -254,6 +254,14 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     if (args.size() != arity && !gradientForm)
         Fail(where, name + " takes " + std::to_string(arity) + " arguments");
     if (!args[0].type.IsSampler()) Fail(where, name + " needs a sampler as first argument");
+    if (args[0].type.base == BaseType::Sampler && args[0].global) {
+        // A plain `sampler` takes the kind of its fetches; all must agree.
+        auto known = samplerKinds_.emplace(args[0].global, f.sampler).first;
+        if (known->second != f.sampler)
+            Fail(where,
+                 "sampler '" + args[0].global->name + "' is fetched as two kinds of texture");
+        args[0].type.base = f.sampler;
+    }
     if (args[0].type.base != f.sampler)
         Fail(where, name + " cannot sample a " + HlslTypeName(args[0].type));
     const Type coordType = Type::Vector(BaseType::Float, f.coords);

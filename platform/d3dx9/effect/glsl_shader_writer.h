@@ -19,6 +19,7 @@ struct Value {
     std::string code;
     Type type;
     bool assignable = false;
+    const VarDecl* global = nullptr;  // the effect global this value names, if any
 };
 
 class ShaderWriter {
@@ -110,6 +111,7 @@ private:
     std::set<const StructDecl*> structs_;
     std::vector<const VarDecl*> uniforms_;
     std::vector<const VarDecl*> samplers_;
+    std::map<const VarDecl*, BaseType> samplerKinds_;  // kinds of `sampler` globals
     std::vector<const VarDecl*> statics_;
     std::map<const VarDecl*, std::string> staticInit_;
     std::map<std::string, std::string> helpers_;  // helper name -> code

@@ -37,7 +37,7 @@ Value ShaderWriter::UseGlobal(const VarDecl& g, const SourceLocation& where) {
     if (g.type.IsSampler()) {
         if (stage_ == Stage::Vertex) Fail(where, "samplers in vertex shaders are not supported");
         remember(samplers_);
-        return Value{name, g.type, false};
+        return Value{name, g.type, false, &g};
     }
     if (g.type.base == BaseType::Texture || g.type.base == BaseType::String)
         Fail(where, "'" + g.name + "' cannot be used in shader code");
@@ -231,8 +231,13 @@ std::string ShaderWriter::Declarations() {
     }
     for (const VarDecl* u : uniforms_)
         out += "uniform " + DeclareVariable(u->type, GlslIdentifier(u->name), u->where) + ";\n";
-    for (const VarDecl* s : samplers_)
-        out += "uniform " + DeclareVariable(s->type, GlslIdentifier(s->name), s->where) + ";\n";
+    for (const VarDecl* s : samplers_) {
+        Type t = s->type;
+        auto kind = samplerKinds_.find(s);
+        if (t.base == BaseType::Sampler)
+            t.base = kind != samplerKinds_.end() ? kind->second : BaseType::Sampler2D;
+        out += "uniform " + DeclareVariable(t, GlslIdentifier(s->name), s->where) + ";\n";
+    }
     for (const VarDecl* s : statics_)
         out += DeclareVariable(s->type, GlslIdentifier(s->name), s->where) + ";\n";
     for (const auto& [key, code] : helpers_) out += code;

@@ -29,6 +29,9 @@ std::string HlslTypeName(const Type& t) {
         case BaseType::Float:
             name = "float";
             break;
+        case BaseType::Sampler:
+            name = "sampler";
+            break;
         case BaseType::Sampler2D:
             name = "sampler2D";
             break;
@@ -78,7 +81,7 @@ bool ParseShape(const std::string& rest, Type& out) {
 }  // namespace
 
 bool ParseBuiltinTypeName(const std::string& word, Type& out) {
-    static const std::map<std::string, BaseType> objects = {{"sampler", BaseType::Sampler2D},
+    static const std::map<std::string, BaseType> objects = {{"sampler", BaseType::Sampler},
                                                             {"sampler1D", BaseType::Sampler2D},
                                                             {"sampler2D", BaseType::Sampler2D},
                                                             {"sampler3D", BaseType::Sampler3D},

@@ -14,6 +14,7 @@ enum class BaseType {
     Int,
     Uint,
     Float,
+    Sampler,  // `sampler`: its kind follows from the fetches that use it
     Sampler2D,
     Sampler3D,
     SamplerCube,
@@ -42,8 +43,8 @@ struct Type {
     bool IsVector() const { return IsNumeric() && !matrix && cols > 1; }
     bool IsMatrix() const { return IsNumeric() && matrix; }
     bool IsSampler() const {
-        return base == BaseType::Sampler2D || base == BaseType::Sampler3D ||
-               base == BaseType::SamplerCube;
+        return base == BaseType::Sampler || base == BaseType::Sampler2D ||
+               base == BaseType::Sampler3D || base == BaseType::SamplerCube;
     }
     int Components() const { return rows * cols; }
     Type Element() const {  // the type of one array element
