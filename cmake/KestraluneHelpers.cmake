@@ -32,8 +32,11 @@ function(kl_add_test_binary name)
   endforeach()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main kl_warnings)
+  # Tests that read the repository's own files (the effect, the default scene)
+  # find them here.
+  target_compile_definitions(${name} PRIVATE KESTRALUNE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "KESTRALUNE_HEADLESS=1;KESTRALUNE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "KESTRALUNE_HEADLESS=1")
 endfunction()

@@ -739,14 +739,16 @@ void WriteScene(const fs::path& folder) {
 
     WriteBytes(folder / "test.meshs",
                "! Kestralune default scene: the meshes, drawn in this order.\n"
-               "! One .x file per line; textures are found under textures\\.\n\n"
-               "! The room: floor and walls (text .x).\n"
-               "meshes\\room.x\n\n"
-               "! Objects: crates and torus (binary .x), sphere and fence (text .x).\n"
+               "! One .x file per line; textures are found under textures\\.\n"
+               "! Nearest first: the classic mode adds each light's draw, so a\n"
+               "! surface drawn before something in front of it would show through.\n\n"
+               "! Objects: fence and sphere (text .x), crates and torus (binary .x).\n"
+               "meshes\\fence.x\n"
                "meshes\\crates.x\n"
                "meshes\\sphere.x\n"
-               "meshes\\torus.x\n"
-               "meshes\\fence.x\n");
+               "meshes\\torus.x\n\n"
+               "! The room: floor, walls and ceiling (text .x).\n"
+               "meshes\\room.x\n");
 }
 
 }  // namespace

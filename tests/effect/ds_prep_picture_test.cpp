@@ -55,8 +55,7 @@ protected:
         ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
                   S_OK);
-        const char* root = std::getenv("KESTRALUNE_SOURCE_DIR");
-        if (!root) root = KL_SOURCE_DIR;
+        const char* root = KESTRALUNE_SOURCE_DIR;
         const std::string path = std::string(root) + "/shaders/DS_prep.fx";
         const std::wstring wide(path.begin(), path.end());
         ASSERT_EQ(D3DXCreateEffectFromFileW(device_, wide.c_str(), nullptr, nullptr, 0, nullptr,

@@ -14,8 +14,7 @@ namespace kl::test {
 namespace {
 
 std::string ReadEffect() {
-    const char* root = std::getenv("KESTRALUNE_SOURCE_DIR");
-    std::ifstream file(std::string(root ? root : KL_SOURCE_DIR) + "/shaders/DS_prep.fx");
+    std::ifstream file(std::string(KESTRALUNE_SOURCE_DIR) + "/shaders/DS_prep.fx");
     std::stringstream text;
     text << file.rdbuf();
     return text.str();

@@ -127,8 +127,7 @@ protected:
 };
 
 TEST_F(EffectDevice, LoadsDsPrepThroughAWindowsStylePath) {
-    const char* root = std::getenv("KESTRALUNE_SOURCE_DIR");
-    if (!root) root = KL_SOURCE_DIR;
+    const char* root = KESTRALUNE_SOURCE_DIR;
     // Backslashes and the wrong letter case, as the system writes the path.
     const std::wstring path = Widen(std::string(root) + "\\SHADERS\\ds_prep.FX");
     ASSERT_EQ(D3DXCreateEffectFromFileW(device_, path.c_str(), nullptr, nullptr, 0, nullptr,

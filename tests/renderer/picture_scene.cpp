@@ -47,8 +47,7 @@ std::string QuadXFile(const QuadDescription& quad) {
 }
 
 std::string SourceDir() {
-    const char* dir = std::getenv("KESTRALUNE_SOURCE_DIR");
-    return dir != nullptr ? dir : KESTRALUNE_TEST_SOURCE_DIR;
+    return KESTRALUNE_SOURCE_DIR;
 }
 
 }  // namespace

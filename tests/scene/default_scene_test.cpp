@@ -24,8 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path SceneFolder() {
-    const char* source = std::getenv("KESTRALUNE_SOURCE_DIR");
-    return fs::path(source != nullptr ? source : KL_SOURCE_DIR) / "scene";
+    return fs::path(KESTRALUNE_SOURCE_DIR) / "scene";
 }
 
 std::string ReadBytes(const fs::path& path) {

@@ -24,8 +24,7 @@ constexpr UINT kHeight = 48;
 constexpr D3DCOLOR kClearColour = 0x00FF00FF;  // magenta, used nowhere in the scene
 
 fs::path SourceFolder() {
-    const char* source = std::getenv("KESTRALUNE_SOURCE_DIR");
-    return fs::path(source != nullptr ? source : KL_SOURCE_DIR);
+    return fs::path(KESTRALUNE_SOURCE_DIR);
 }
 
 class SceneRenderTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 // D3DXCreateEffectFromFileW and D3DXCreateEffect: read, compile, link.
 // Every failure prints one line to standard error and, when asked, returns
 // the same line in the errors buffer.
+#include "common/paths.h"
 #include "d3d9/device_bridge.h"
 #include "effect_compiler.h"
 #include "effect_files.h"
@@ -34,7 +35,7 @@ kl::hlsl::IncludeReader MakeIncludeReader(LPD3DXINCLUDE include) {
             resolved = name;
             return true;
         }
-        resolved = kl::d3dx9::ResolveEffectPath(kl::d3dx9::DirectoryOf(includer) + name);
+        resolved = kl::platform::ResolvePlatformPathUtf8(kl::d3dx9::DirectoryOf(includer) + name);
         return kl::d3dx9::ReadWholeFile(resolved, contents);
     };
 }
@@ -82,7 +83,7 @@ extern "C" HRESULT WINAPI D3DXCreateEffectFromFileW(LPDIRECT3DDEVICE9 pDevice, L
     if (ppEffect) *ppEffect = nullptr;
     if (ppCompilationErrors) *ppCompilationErrors = nullptr;
     if (!pDevice || !pSrcFile || !ppEffect) return D3DERR_INVALIDCALL;
-    const std::string path = kl::d3dx9::ResolveEffectPath(kl::d3dx9::WideToUtf8(pSrcFile));
+    const std::string path = kl::platform::ResolvePlatformPath(pSrcFile);
     std::string text;
     if (!kl::d3dx9::ReadWholeFile(path, text)) {
         Report(path + ": cannot open effect file", ppCompilationErrors);

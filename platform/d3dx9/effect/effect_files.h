@@ -1,17 +1,10 @@
-// File access for effects: Windows-style paths (backslashes, any letter
-// case) resolved on a case-sensitive file system, and wide-path conversion.
+// Reading effect source files; paths are resolved by the platform's path
+// resolver (common/paths.h) before they reach these functions.
 #pragma once
 
 #include <string>
 
 namespace kl::d3dx9 {
-
-std::string WideToUtf8(const wchar_t* text);
-
-// Maps '\' to '/'; when the exact path does not exist, matches each
-// component case-insensitively. Returns the path to open (possibly the
-// mapped path unchanged when nothing matches).
-std::string ResolveEffectPath(const std::string& path);
 
 bool ReadWholeFile(const std::string& path, std::string& contents);
 
