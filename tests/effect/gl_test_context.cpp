@@ -49,7 +49,9 @@ GlTestContext::~GlTestContext() {
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(display_, context_);
     }
-    if (display_) eglTerminate(display_);
+    // The display is left initialized, as the device layer leaves its own:
+    // terminating it makes Mesa drop driver state it still points at, which
+    // the leak checker then reports as lost.
 }
 
 }  // namespace kl::test
