@@ -374,7 +374,9 @@ void Effect::SaveStates(const Technique& technique, DWORD flags) {
     if (flags & D3DXFX_DONOTSAVESTATE) return;
     restoreProgram_ = !(flags & D3DXFX_DONOTSAVESHADERSTATE);
     for (const Pass& pass : technique.passes) {
-        for (const auto& [state, value] : pass.states) {
+        for (const auto& assignment : pass.states) {
+            // A named copy: lambdas cannot capture structured bindings in C++17.
+            const auto state = assignment.first;
             const bool known = std::any_of(savedRenderStates_.begin(), savedRenderStates_.end(),
                                            [&](const auto& s) { return s.first == state; });
             DWORD current = 0;
