@@ -24,7 +24,7 @@ seed() {  # seed <target> <files...>
 
 seed xfile_fuzz scene/meshes/*.x tests/mesh/data/*.x
 seed image_fuzz scene/textures/*
-seed effect_fuzz shaders/*.fx tests/effect/data/*.fx
+seed effect_translator_fuzz shaders/*.fx
 seed scene_lists_fuzz scene/test.meshs scene/test.lights
 seed light_file_fuzz scene/lights/*
 
