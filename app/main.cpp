@@ -13,29 +13,11 @@
 #include "framework/main_loop.h"
 #include "framework/shortcut_keys.h"
 #include "framework/window.h"
-#include "renderer/draw_frame.h"
-#include "renderer/frame_controls.h"
+#include "renderer/application_callbacks.h"
 #include "renderer/render_resources.h"
 #include "renderer/statistics.h"
 
 namespace {
-
-// The framework's draw slot returns nothing; DrawFrame's result only matters
-// inside the frame, so it is dropped here.
-void CALLBACK DrawFrameHandler(IDirect3DDevice9* device, double time, float elapsed,
-                               void* context) {
-    DrawFrame(device, time, elapsed, context);
-}
-
-void RegisterApplicationCallbacks() {
-    SetDeviceCreatedCallback(LoadScene, nullptr);
-    SetDeviceResetCallback(AcquireRenderResources, nullptr);
-    SetDeviceLostCallback(ReleaseRenderResources, nullptr);
-    SetDeviceDestroyedCallback(ReleaseScene, nullptr);
-    SetMessageHookCallback(HandleWindowMessage, nullptr);
-    SetFrameDrawCallback(DrawFrameHandler, nullptr);
-    SetFrameUpdateCallback(UpdateFrame, nullptr);
-}
 
 // Reports the highest and lowest frame rates seen to the debugger output.
 void ReportFrameRateExtremes() {
