@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 namespace kl::platform {
@@ -9,6 +10,20 @@ namespace kl::platform {
 namespace {
 
 constexpr char kSettingPrefix[] = "KESTRALUNE_";
+
+constexpr DesktopSize kDefaultDesktop{1024, 768};
+constexpr long kSmallestDesktopSide = 320;
+constexpr long kLargestDesktopSide = 16384;
+
+// One side of a desktop size: digits only, within the limits; 0 otherwise.
+int DesktopSide(const std::string& text) {
+    if (text.empty() || text.size() > 5 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return 0;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return value >= kSmallestDesktopSide && value <= kLargestDesktopSide ? static_cast<int>(value)
+                                                                         : 0;
+}
 
 std::string Lowercase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -38,6 +53,24 @@ bool HeadlessRequested() {
 
 bool VerboseOutput() {
     return PlatformFlag("VERBOSE");
+}
+
+DesktopSize VirtualDesktopSize() {
+    const std::optional<std::string> value = PlatformSetting("DESKTOP");
+    if (!value) return kDefaultDesktop;
+    const std::string lowered = Lowercase(*value);
+    const size_t x = lowered.find('x');
+    if (x != std::string::npos) {
+        const int width = DesktopSide(lowered.substr(0, x));
+        const int height = DesktopSide(lowered.substr(x + 1));
+        if (width > 0 && height > 0) return {width, height};
+    }
+    std::fprintf(stderr,
+                 "KESTRALUNE_DESKTOP=%s is not <width>x<height> with sides from %ld to %ld; "
+                 "using %dx%d\n",
+                 value->c_str(), kSmallestDesktopSide, kLargestDesktopSide, kDefaultDesktop.width,
+                 kDefaultDesktop.height);
+    return kDefaultDesktop;
 }
 
 }  // namespace kl::platform

@@ -20,4 +20,14 @@ bool HeadlessRequested();
 // KESTRALUNE_VERBOSE: OutputDebugStringW writes to standard error.
 bool VerboseOutput();
 
+// KESTRALUNE_DESKTOP=<width>x<height>: the size of the virtual desktop's one
+// monitor, 1024 x 768 when unset. A value that is not two whole numbers from
+// 320 to 16384 joined by "x" is reported on standard error and the default is
+// used.
+struct DesktopSize {
+    int width;
+    int height;
+};
+DesktopSize VirtualDesktopSize();
+
 }  // namespace kl::platform

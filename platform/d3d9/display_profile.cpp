@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/native_window.h"
+#include "common/platform_settings.h"
 #include "gl/context.h"
 
 namespace kl::d3d9 {
@@ -152,10 +153,13 @@ DisplayProfile VirtualDisplayProfile() {
     DisplayProfile profile;
     AdapterProfile adapter = BaseAdapter(0, GlLimits{});
     adapter.description = "Kestralune virtual display (OpenGL 4.5, offscreen)";
-    adapter.desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
+    const platform::DesktopSize desktop = platform::VirtualDesktopSize();
+    adapter.desktop = {static_cast<UINT>(desktop.width), static_cast<UINT>(desktop.height), 60,
+                       D3DFMT_X8R8G8B8};
     const int sizes[][2] = {{640, 480},   {800, 600},  {1024, 768}, {1280, 720},
                             {1280, 1024}, {1600, 900}, {1920, 1080}};
     for (const auto& size : sizes) AddModes(adapter, size[0], size[1], 60);
+    AddModes(adapter, desktop.width, desktop.height, 60);
     profile.adapters.push_back(std::move(adapter));
     return profile;
 }

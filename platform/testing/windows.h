@@ -49,7 +49,8 @@ void CaptureMessageBoxes(bool capture);
 std::vector<CapturedMessageBox> CapturedMessageBoxes();
 
 // The virtual desktop: the first monitor is the primary one. The default is
-// one 1024 x 768 monitor whose work area leaves 40 pixels for a task bar.
+// one monitor of KESTRALUNE_DESKTOP's size (1024 x 768 unless set) whose work
+// area leaves 40 pixels for a task bar.
 struct VirtualMonitor {
     RECT area{};
     RECT work{};

@@ -1,12 +1,14 @@
 // Monitors and system metrics: from SDL's displays where a display is used,
-// else from the virtual desktop (one 1024 x 768 monitor whose work area
-// leaves 40 pixels at the bottom for a task bar, or what a test sets).
+// else from the virtual desktop (one monitor, 1024 x 768 unless
+// KESTRALUNE_DESKTOP says otherwise, whose work area leaves 40 pixels at the
+// bottom for a task bar; or what a test sets).
 #include <SDL.h>
 
 #include <algorithm>
 #include <map>
 
 #include "common/monitor_handles.h"
+#include "common/platform_settings.h"
 #include "testing/windows.h"
 #include "win32/frame_metrics.h"
 #include "win32/window_system.h"
@@ -15,14 +17,16 @@ namespace kl::win32 {
 
 namespace {
 
-constexpr LONG kVirtualWidth = 1024;
-constexpr LONG kVirtualHeight = 768;
 constexpr LONG kVirtualTaskBarHeight = 40;
 
+testing::VirtualMonitor DefaultVirtualMonitor() {
+    const platform::DesktopSize size = platform::VirtualDesktopSize();
+    return {RECT{0, 0, size.width, size.height},
+            RECT{0, 0, size.width, size.height - kVirtualTaskBarHeight}};
+}
+
 struct Desktop {
-    std::vector<testing::VirtualMonitor> virtualMonitors{
-        {RECT{0, 0, kVirtualWidth, kVirtualHeight},
-         RECT{0, 0, kVirtualWidth, kVirtualHeight - kVirtualTaskBarHeight}}};
+    std::vector<testing::VirtualMonitor> virtualMonitors{DefaultVirtualMonitor()};
     std::map<int, int> metricOverrides;
 };
 
@@ -89,9 +93,8 @@ int ScreenMetric(int index) {
 std::vector<Monitor> DesktopMonitors() {
     std::vector<Monitor> monitors = UsingDisplay() ? SdlMonitors() : VirtualMonitors();
     if (monitors.empty()) {
-        monitors.push_back(
-            Monitor{MonitorHandleAt(0), RECT{0, 0, kVirtualWidth, kVirtualHeight},
-                    RECT{0, 0, kVirtualWidth, kVirtualHeight - kVirtualTaskBarHeight}, true});
+        const testing::VirtualMonitor fallback = DefaultVirtualMonitor();
+        monitors.push_back(Monitor{MonitorHandleAt(0), fallback.area, fallback.work, true});
     }
     return monitors;
 }

@@ -3,6 +3,7 @@
 #include <d3d9.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "gl/context.h"
@@ -100,6 +101,20 @@ TEST(D3d9Direct3DTest, VirtualDisplayDescribesOneAdapter) {
         EXPECT_EQ(device, nullptr);
     }
     EXPECT_EQ(d3d->Release(), 0u);
+}
+
+TEST(D3d9Direct3DTest, VirtualDesktopOfAnotherSizeIsTheDesktopModeAndAMode) {
+    setenv("KESTRALUNE_DESKTOP", "1366x768", 1);
+    kl::testing::UseBuiltDisplayProfile();
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    D3DDISPLAYMODE desktop = {};
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &desktop), D3D_OK);
+    EXPECT_EQ(desktop.Width, 1366u);
+    EXPECT_EQ(desktop.Height, 768u);
+    // The seven standard sizes and the desktop's own.
+    EXPECT_EQ(d3d->GetAdapterModeCount(0, D3DFMT_X8R8G8B8), 8u);
+    d3d->Release();
 }
 
 TEST(D3d9Direct3DTest, FormatChecksFollowTheProfile) {

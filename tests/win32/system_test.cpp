@@ -13,6 +13,7 @@
 
 #include "common/library_exports.h"
 #include "common/monitor_handles.h"
+#include "common/platform_settings.h"
 #include "platform/testing.h"
 #include "win32_test_support.h"
 
@@ -117,6 +118,35 @@ TEST(SystemParametersInfoW, WorkAreaOfThePrimaryMonitor) {
     EXPECT_EQ(work.top, 0);
     EXPECT_EQ(work.right, 1024);
     EXPECT_EQ(work.bottom, 728);
+}
+
+// Each test runs in its own process, so the desktop is built from the
+// setting made at the test's start.
+TEST(VirtualDesktop, SizeComesFromTheDesktopSetting) {
+    setenv("KESTRALUNE_DESKTOP", "1920X1080", 1);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1080);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    EXPECT_EQ(work.right, 1920);
+    EXPECT_EQ(work.bottom, 1040);
+}
+
+TEST(VirtualDesktop, MalformedOrOutOfRangeSizesKeepTheDefault) {
+    for (const char* value : {"1920", "1920x", "x1080", "1920x1080x2", "-800x600", "100x100",
+                              "99999x600", "1920 x 1080"}) {
+        setenv("KESTRALUNE_DESKTOP", value, 1);
+        CaptureStderr();
+        const kl::platform::DesktopSize size = kl::platform::VirtualDesktopSize();
+        const std::string warning = GetCapturedStderr();
+        EXPECT_EQ(size.width, 1024) << value;
+        EXPECT_EQ(size.height, 768) << value;
+        EXPECT_NE(warning.find(std::string("KESTRALUNE_DESKTOP=") + value), std::string::npos)
+            << value;
+    }
+    setenv("KESTRALUNE_DESKTOP", "320x16384", 1);
+    EXPECT_EQ(kl::platform::VirtualDesktopSize().width, 320);
+    EXPECT_EQ(kl::platform::VirtualDesktopSize().height, 16384);
 }
 
 using TimeBeginPeriodFunction = UINT(WINAPI*)(UINT);
