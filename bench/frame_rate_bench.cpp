@@ -1,0 +1,184 @@
+// Frames per second of the real program in each render mode, and of the
+// OpenGL floor (the same deferred and classic frames written directly against
+// GL) in the same process, on one scene size and light count. Each line of the
+// output is one measurement, tab-separated, for tools/bench.sh to tabulate:
+//   frame  <width> <height> <lights> <mode> <frames> <fps> <ms/frame> <thread CPU ms/frame>
+//   floor  ... the same for the floor
+//   draws  <width> <height> <lights> <mode> <draw calls per frame in the floor>
+//   picture <width> <height> <lights> <mode> <largest channel difference>
+//           <pixels differing by more than 2> <mean channel value of the program's picture>
+// Deferred and Classic are measured in alternating rounds with the floor.
+//   usage: bench_frame_rate <stage folder> <width> <height> <lights>
+//                           [seconds per measurement [rounds]]
+#include <GL/glcorearb.h>
+#include <d3d9.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "d3d9/device_bridge.h"
+#include "renderer/effect_contract.h"
+#include "renderer/frame_controls.h"
+#include "renderer/render_resources.h"
+#include "support/bench_scene.h"
+#include "support/frame_timing.h"
+#include "support/opengl_floor.h"
+#include "support/program_session.h"
+#include "testing/surfaces.h"
+
+namespace {
+
+using namespace kl::bench;
+
+struct ModeChoice {
+    const char* name;
+    RenderMode mode;
+    const char* channel;
+};
+
+constexpr ModeChoice kModes[] = {
+    {"Deferred", RenderMode::Deferred, kRenderDiffuseToTexture},
+    {"Classic", RenderMode::Classic, kRenderDiffuseToTexture},
+    {"Diffuse", RenderMode::ChannelView, kRenderDiffuseToTexture},
+    {"Specular", RenderMode::ChannelView, kRenderSpecularToTexture},
+    {"Position", RenderMode::ChannelView, kRenderPositionToTexture},
+    {"Normal", RenderMode::ChannelView, kRenderNormalToTexture},
+};
+
+struct Setup {
+    int width = 0, height = 0, lights = 0;
+};
+
+void Print(const char* kind, const Setup& s, const char* mode, const FrameTiming& t) {
+    std::printf("%s\t%d\t%d\t%d\t%s\t%d\t%.3f\t%.2f\t%.2f\n", kind, s.width, s.height, s.lights,
+                mode, t.frames, t.FramesPerSecond(), t.MillisecondsPerFrame(),
+                t.CpuMillisecondsPerFrame());
+    std::fflush(stdout);
+}
+
+void SelectMode(const ModeChoice& choice) {
+    renderMode = choice.mode;
+    channelTechnique = choice.channel;
+}
+
+void ProgramFrame() {
+    RenderProgramFrame();
+    kl::d3d9::MakeDeviceContextCurrent(ProgramDevice());
+    glFinish();
+}
+
+// Compares the program's last frame with the floor's outside the statistics
+// text, which only the program draws.
+void ComparePictures(const Setup& s, const char* mode, OpenGlFloor& floor) {
+    std::vector<uint8_t> ours;
+    UINT width = 0, height = 0;
+    kl::testing::ReadBackBufferRgba8(ProgramDevice(), &ours, &width, &height);
+    const std::vector<uint8_t> theirs = floor.ReadPixels();
+    int largest = 0;
+    long differing = 0;
+    double brightness = 0.0;
+    if (ours.size() != theirs.size()) largest = 255, differing = -1;
+    for (UINT y = 0; differing >= 0 && y < height; ++y) {
+        for (UINT x = 0; x < width; ++x) {
+            if (x < static_cast<UINT>(statsRect.right) && y < static_cast<UINT>(statsRect.bottom))
+                continue;
+            int pixel = 0;
+            for (int c = 0; c < 3; ++c) {
+                const size_t i = (static_cast<size_t>(y) * width + x) * 4 + c;
+                pixel = std::max(pixel, std::abs(ours[i] - theirs[i]));
+                brightness += ours[i];
+            }
+            largest = std::max(largest, pixel);
+            if (pixel > 2) ++differing;
+        }
+    }
+    if (width > 0 && height > 0) brightness /= 3.0 * width * height;
+    std::printf("picture\t%d\t%d\t%d\t%s\t%d\t%ld\t%.1f\n", s.width, s.height, s.lights, mode,
+                largest, differing, brightness);
+}
+
+// The faster of two timings; noise on a shared machine only ever adds time.
+FrameTiming Faster(const FrameTiming& a, const FrameTiming& b) {
+    if (a.frames == 0) return b;
+    return a.MillisecondsPerFrame() <= b.MillisecondsPerFrame() ? a : b;
+}
+
+// Every mode of the program; the two the floor draws too are measured in
+// alternating rounds with it, and each side keeps its fastest round.
+void MeasureModes(const Setup& s, const TimingBudget& budget, int rounds, OpenGlFloor& floor) {
+    for (const ModeChoice& mode : kModes) {
+        SelectMode(mode);
+        const bool deferred = mode.mode == RenderMode::Deferred;
+        const bool withFloor = deferred || mode.mode == RenderMode::Classic;
+        const auto floorFrame = [&] {
+            deferred ? floor.DrawDeferredFrame() : floor.DrawClassicFrame();
+            floor.Finish();
+        };
+        FrameTiming ours, theirs;
+        for (int round = 0; round < (withFloor ? rounds : 1); ++round) {
+            ours = Faster(ours, TimeFrames(ProgramFrame, budget));
+            if (withFloor) theirs = Faster(theirs, TimeFrames(floorFrame, budget));
+        }
+        Print("frame", s, mode.name, ours);
+        if (!withFloor) continue;
+        Print("floor", s, mode.name, theirs);
+        std::printf("draws\t%d\t%d\t%d\t%s\t%d\n", s.width, s.height, s.lights, mode.name,
+                    floor.DrawsInLastFrame());
+        ProgramFrame();
+        ComparePictures(s, mode.name, floor);
+    }
+}
+
+int Run(const std::filesystem::path& stage, const Setup& s, const TimingBudget& budget,
+        int rounds) {
+    std::string error;
+    const std::filesystem::path folder = MakeBenchScene(stage, s.lights, &error);
+    if (folder.empty() || chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "bench_frame_rate: %s\n", error.c_str());
+        return 2;
+    }
+    int status = 0;
+    if (StartProgram(s.width, s.height, &error)) {
+        std::unique_ptr<OpenGlFloor> floor =
+            OpenGlFloor::Create(ProgramDevice(), s.width, s.height, "shaders/DS_prep.fx", &error);
+        if (floor) {
+            MeasureModes(s, budget, rounds, *floor);
+        } else {
+            std::fprintf(stderr, "bench_frame_rate: the OpenGL floor: %s\n", error.c_str());
+            status = 2;
+        }
+        floor.reset();
+        StopProgram();
+    } else {
+        std::fprintf(stderr, "bench_frame_rate: %s\n", error.c_str());
+        status = 2;
+    }
+    std::filesystem::remove_all(folder);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5) {
+        std::fprintf(stderr,
+                     "usage: %s <stage folder> <width> <height> <lights> [seconds per measurement "
+                     "[rounds]]\n",
+                     argv[0]);
+        return 2;
+    }
+    const std::filesystem::path stage = std::filesystem::absolute(argv[1]);
+    Setup setup{std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4])};
+    if (setup.width <= 0 || setup.height <= 0 || setup.lights <= 0) {
+        std::fprintf(stderr, "%s: width, height and lights must be positive\n", argv[0]);
+        return 2;
+    }
+    TimingBudget budget;
+    if (argc > 5) budget.minSeconds = std::atof(argv[5]);
+    const int rounds = argc > 6 ? std::max(1, std::atoi(argv[6])) : 3;
+    return Run(stage, setup, budget, rounds);
+}
