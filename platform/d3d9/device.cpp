@@ -124,6 +124,8 @@ void Device::CreateGlObjects() {
 }
 
 void Device::DestroyGlObjects() {
+    for (void* frame : framesInFlight_) glDeleteSync(static_cast<GLsync>(frame));
+    framesInFlight_.clear();
     fixedFunction_.reset();
     glDeleteTextures(1, &blackTexture_);
     glDeleteSamplers(static_cast<GLsizei>(samplerObjects_.size()), samplerObjects_.data());

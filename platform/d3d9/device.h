@@ -7,6 +7,7 @@
 #include <d3d9.h>
 
 #include <array>
+#include <deque>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -149,6 +150,7 @@ private:
     void UpdateLossState();
     void BlitToWindow();
     void CaptureIfRequested();
+    void LimitFramesInFlight();
     // Fullscreen devices take the display: the SDL window goes fullscreen in
     // the presentation mode; windowed ones give it back.
     void ApplyDisplayMode();
@@ -227,6 +229,9 @@ private:
     // Scenes, presentation, loss, cursor.
     bool inScene_ = false;
     uint64_t presentedFrames_ = 0;
+    // GL fence syncs of presented frames not yet known to be finished,
+    // oldest first.
+    std::deque<void*> framesInFlight_;
     int defaultPoolResources_ = 0;
     CooperativeState cooperative_ = CooperativeState::Operational;
     bool forcedLoss_ = false;

@@ -6,6 +6,8 @@
 #include <d3dx9.h>
 #include <windows.h>
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -406,6 +408,58 @@ TEST_F(EffectDevice, DrawsWithTheSetConstants) {
     ASSERT_EQ(device_->EndScene(), S_OK);
     EXPECT_EQ(Pixel(1, 1), 0xff0000u);
     EXPECT_EQ(Pixel(kSize / 2, kSize / 2), 0xff0000u);
+}
+
+// The program's frames on an offscreen device: effect draws from a buffer that
+// never changes, each with new constants. Only Present ends such a frame;
+// were frames not submitted and limited there, every queued frame would keep
+// its constants alive and the heap would grow by megabytes per second.
+TEST_F(EffectDevice, FramesOfEffectDrawsDoNotPileUpOffscreen) {
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    const QuadVertex quad[] = {
+        {-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {1, -1, 0.5f, 1, 1}};
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof quad, 0, D3DFVF_XYZ | D3DFVF_TEX1,
+                                          D3DPOOL_MANAGED, &buffer, nullptr),
+              S_OK);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, 0), S_OK);
+    std::memcpy(data, quad, sizeof quad);
+    buffer->Unlock();
+    device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+    device_->SetStreamSource(0, buffer, 0, sizeof(QuadVertex));
+    effect_->SetTechnique("Flat");
+
+    const auto heapInUse = [] {
+        const struct mallinfo2 heap = mallinfo2();
+        return heap.uordblks + heap.hblkhd;
+    };
+    const auto drawFrames = [&](int frames) {
+        for (int frame = 0; frame < frames; ++frame) {
+            device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+            device_->BeginScene();
+            UINT passes = 0;
+            effect_->Begin(&passes, 0);
+            for (int draw = 0; draw < 200; ++draw) {
+                const float scale = 0.5f + static_cast<float>(draw) / 400.0f;
+                const D3DXMATRIX scaled(scale, 0, 0, 0, 0, scale, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+                effect_->SetMatrix("matWVP", &scaled);
+                effect_->BeginPass(0);
+                device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+                effect_->EndPass();
+            }
+            effect_->End();
+            device_->EndScene();
+            ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+        }
+    };
+    drawFrames(50);
+    const size_t before = heapInUse();
+    drawFrames(300);
+    const size_t after = heapInUse();
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    buffer->Release();
+    EXPECT_LT(after, before + (4u << 20)) << "heap grew from " << before << " to " << after;
 }
 
 }  // namespace
