@@ -150,8 +150,9 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     return D3D_OK;
 }
 
-HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT, UINT,
-                                     UINT startIndex, UINT primitiveCount) {
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
+                                     UINT minVertexIndex, UINT numVertices, UINT startIndex,
+                                     UINT primitiveCount) {
     const GLenum mode = DecodePrimitiveType(type);
     if (mode == 0 || !indices_) return D3DERR_INVALIDCALL;
     const HRESULT ready = PrepareDraw();
@@ -162,11 +163,18 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
     ApplyVertexInputs(buffers, streamOffsets_, streamStrides_);
     const bool wide = indices_->Format() == D3DFMT_INDEX32;
     glVertexArrayElementBuffer(vertexArray_, indices_->GlName());
-    glDrawElementsBaseVertex(
-        mode, static_cast<GLsizei>(VertexCount(type, primitiveCount)),
-        wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-        reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * (wide ? 4 : 2)),
-        baseVertexIndex);
+    const GLsizei indexCount = static_cast<GLsizei>(VertexCount(type, primitiveCount));
+    const GLenum indexType = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    const void* firstIndex =
+        reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * (wide ? 4 : 2));
+    // The vertex range the caller names (index values before the base is
+    // added, as in GL) spares the driver a scan of the indices per draw.
+    if (numVertices > 0) {
+        glDrawRangeElementsBaseVertex(mode, minVertexIndex, minVertexIndex + numVertices - 1,
+                                      indexCount, indexType, firstIndex, baseVertexIndex);
+    } else {
+        glDrawElementsBaseVertex(mode, indexCount, indexType, firstIndex, baseVertexIndex);
+    }
     KL_GL_CHECK();
     return D3D_OK;
 }
