@@ -2,12 +2,14 @@
 // OpenGL floor (the same deferred and classic frames written directly against
 // GL) in the same process, on one scene size and light count. Each line of the
 // output is one measurement, tab-separated, for tools/bench.sh to tabulate:
+//   renderer <the GL renderer's name>
 //   frame  <width> <height> <lights> <mode> <frames> <fps> <ms/frame> <thread CPU ms/frame>
 //   floor  ... the same for the floor
 //   draws  <width> <height> <lights> <mode> <draw calls per frame in the floor>
 //   picture <width> <height> <lights> <mode> <largest channel difference>
 //           <pixels differing by more than 2> <mean channel value of the program's picture>
-// Deferred and Classic are measured in alternating rounds with the floor.
+// Deferred and Classic are measured in alternating rounds with the floor. The
+// exit status is 1 when a picture differs from the floor's, 2 on errors.
 //   usage: bench_frame_rate <stage folder> <width> <height> <lights>
 //                           [seconds per measurement [rounds]]
 #include <GL/glcorearb.h>
@@ -21,33 +23,17 @@
 #include <string>
 
 #include "d3d9/device_bridge.h"
-#include "renderer/effect_contract.h"
-#include "renderer/frame_controls.h"
 #include "renderer/render_resources.h"
 #include "support/bench_scene.h"
 #include "support/frame_timing.h"
 #include "support/opengl_floor.h"
 #include "support/program_session.h"
+#include "support/render_modes.h"
 #include "testing/surfaces.h"
 
 namespace {
 
 using namespace kl::bench;
-
-struct ModeChoice {
-    const char* name;
-    RenderMode mode;
-    const char* channel;
-};
-
-constexpr ModeChoice kModes[] = {
-    {"Deferred", RenderMode::Deferred, kRenderDiffuseToTexture},
-    {"Classic", RenderMode::Classic, kRenderDiffuseToTexture},
-    {"Diffuse", RenderMode::ChannelView, kRenderDiffuseToTexture},
-    {"Specular", RenderMode::ChannelView, kRenderSpecularToTexture},
-    {"Position", RenderMode::ChannelView, kRenderPositionToTexture},
-    {"Normal", RenderMode::ChannelView, kRenderNormalToTexture},
-};
 
 struct Setup {
     int width = 0, height = 0, lights = 0;
@@ -60,11 +46,6 @@ void Print(const char* kind, const Setup& s, const char* mode, const FrameTiming
     std::fflush(stdout);
 }
 
-void SelectMode(const ModeChoice& choice) {
-    renderMode = choice.mode;
-    channelTechnique = choice.channel;
-}
-
 void ProgramFrame() {
     RenderProgramFrame();
     kl::d3d9::MakeDeviceContextCurrent(ProgramDevice());
@@ -73,7 +54,8 @@ void ProgramFrame() {
 
 // Compares the program's last frame with the floor's outside the statistics
 // text, which only the program draws.
-void ComparePictures(const Setup& s, const char* mode, OpenGlFloor& floor) {
+// True when they agree everywhere within 2 of 255 per channel.
+bool ComparePictures(const Setup& s, const char* mode, OpenGlFloor& floor) {
     std::vector<uint8_t> ours;
     UINT width = 0, height = 0;
     kl::testing::ReadBackBufferRgba8(ProgramDevice(), &ours, &width, &height);
@@ -99,6 +81,7 @@ void ComparePictures(const Setup& s, const char* mode, OpenGlFloor& floor) {
     if (width > 0 && height > 0) brightness /= 3.0 * width * height;
     std::printf("picture\t%d\t%d\t%d\t%s\t%d\t%ld\t%.1f\n", s.width, s.height, s.lights, mode,
                 largest, differing, brightness);
+    return differing == 0;
 }
 
 // The faster of two timings; noise on a shared machine only ever adds time.
@@ -109,8 +92,10 @@ FrameTiming Faster(const FrameTiming& a, const FrameTiming& b) {
 
 // Every mode of the program; the two the floor draws too are measured in
 // alternating rounds with it, and each side keeps its fastest round.
-void MeasureModes(const Setup& s, const TimingBudget& budget, int rounds, OpenGlFloor& floor) {
-    for (const ModeChoice& mode : kModes) {
+// False when a picture differed from the floor's.
+bool MeasureModes(const Setup& s, const TimingBudget& budget, int rounds, OpenGlFloor& floor) {
+    bool same = true;
+    for (const ModeChoice& mode : kRenderModes) {
         SelectMode(mode);
         const bool deferred = mode.mode == RenderMode::Deferred;
         const bool withFloor = deferred || mode.mode == RenderMode::Classic;
@@ -129,8 +114,9 @@ void MeasureModes(const Setup& s, const TimingBudget& budget, int rounds, OpenGl
         std::printf("draws\t%d\t%d\t%d\t%s\t%d\n", s.width, s.height, s.lights, mode.name,
                     floor.DrawsInLastFrame());
         ProgramFrame();
-        ComparePictures(s, mode.name, floor);
+        same = ComparePictures(s, mode.name, floor) && same;
     }
+    return same;
 }
 
 int Run(const std::filesystem::path& stage, const Setup& s, const TimingBudget& budget,
@@ -146,7 +132,12 @@ int Run(const std::filesystem::path& stage, const Setup& s, const TimingBudget& 
         std::unique_ptr<OpenGlFloor> floor =
             OpenGlFloor::Create(ProgramDevice(), s.width, s.height, "shaders/DS_prep.fx", &error);
         if (floor) {
-            MeasureModes(s, budget, rounds, *floor);
+            std::printf("renderer\t%s\n", glGetString(GL_RENDERER));
+            if (!MeasureModes(s, budget, rounds, *floor)) {
+                std::fprintf(stderr, "bench_frame_rate: the program's picture differs from the "
+                                     "floor's\n");
+                status = 1;
+            }
         } else {
             std::fprintf(stderr, "bench_frame_rate: the OpenGL floor: %s\n", error.c_str());
             status = 2;
