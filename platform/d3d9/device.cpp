@@ -109,8 +109,8 @@ void Device::CreateGlObjects() {
     glCreateFramebuffers(2, blitFramebuffers_);
     glCreateVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
-    glCreateBuffers(1, &userVertexBuffer_);
-    glCreateBuffers(1, &userIndexBuffer_);
+    userVertices_.Create();
+    userIndices_.Create();
     glCreateSamplers(static_cast<GLsizei>(samplerObjects_.size()), samplerObjects_.data());
     for (DWORD unit = 0; unit < kSamplerCount; ++unit) glBindSampler(unit, samplerObjects_[unit]);
     // What a stage without a texture samples: opaque black.
@@ -129,8 +129,8 @@ void Device::DestroyGlObjects() {
     fixedFunction_.reset();
     glDeleteTextures(1, &blackTexture_);
     glDeleteSamplers(static_cast<GLsizei>(samplerObjects_.size()), samplerObjects_.data());
-    glDeleteBuffers(1, &userVertexBuffer_);
-    glDeleteBuffers(1, &userIndexBuffer_);
+    userVertices_.Destroy();
+    userIndices_.Destroy();
     glDeleteVertexArrays(1, &vertexArray_);
     glDeleteFramebuffers(2, blitFramebuffers_);
     glDeleteFramebuffers(1, &drawFramebuffer_);

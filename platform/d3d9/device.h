@@ -7,8 +7,8 @@
 #include <d3d9.h>
 
 #include <array>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -16,6 +16,7 @@
 #include "d3d9/device_bridge.h"
 #include "d3d9/display_profile.h"
 #include "d3d9/states.h"
+#include "d3d9/stream_buffer.h"
 #include "gl/context.h"
 
 namespace kl::d3d9 {
@@ -195,8 +196,8 @@ private:
     unsigned drawFramebuffer_ = 0;
     unsigned blitFramebuffers_[2] = {0, 0};
     unsigned vertexArray_ = 0;
-    unsigned userVertexBuffer_ = 0;
-    unsigned userIndexBuffer_ = 0;
+    StreamBuffer userVertices_;
+    StreamBuffer userIndices_;
     unsigned blackTexture_ = 0;
     std::array<unsigned, kSamplerCount> samplerObjects_{};
     std::unique_ptr<FixedFunction> fixedFunction_;

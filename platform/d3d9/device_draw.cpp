@@ -199,20 +199,22 @@ HRESULT Device::DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
                                     : static_cast<const uint16_t*>(indices)[i];
             vertexCount = std::max(vertexCount, index + 1);
         }
-        glNamedBufferData(userIndexBuffer_, static_cast<GLsizeiptr>(count) * (wide ? 4 : 2),
-                          indices, GL_STREAM_DRAW);
-        glVertexArrayElementBuffer(vertexArray_, userIndexBuffer_);
     }
-    glNamedBufferData(userVertexBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices,
-                      GL_STREAM_DRAW);
+    size_t indexOffset = 0;
+    if (indices) {
+        indexOffset = userIndices_.Append(indices, static_cast<size_t>(count) * (wide ? 4 : 2));
+        glVertexArrayElementBuffer(vertexArray_, userIndices_.Name());
+    }
     std::array<unsigned, 16> buffers{};
     std::array<UINT, 16> offsets{}, strides{};
-    buffers[0] = userVertexBuffer_;
+    buffers[0] = userVertices_.Name();
+    offsets[0] = static_cast<UINT>(
+        userVertices_.Append(vertices, static_cast<size_t>(vertexCount) * stride));
     strides[0] = stride;
     ApplyVertexInputs(buffers, offsets, strides);
     if (indices)
-        glDrawElements(mode, static_cast<GLsizei>(count),
-                       wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+        glDrawElements(mode, static_cast<GLsizei>(count), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(indexOffset));
     else
         glDrawArrays(mode, 0, static_cast<GLsizei>(count));
     KL_GL_CHECK();
