@@ -65,7 +65,7 @@ echo "== ${losses} device losses and ${resizes} resizes under ASan" >&2
 asan_status=0
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LP_NUM_THREADS=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LP_NUM_THREADS=0 MESA_SHADER_CACHE_DISABLE=true \
   build/asan/bench/bench_long_run_check "$stage" device-changes "$losses" "$resizes" \
   > "$out/device_changes.txt" 2> "$out/device_changes.err" || asan_status=$?
 
