@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "common/monitor_handles.h"
 #include "common/native_window.h"
 #include "common/platform_settings.h"
 #include "gl/context.h"
@@ -74,7 +75,7 @@ AdapterProfile BaseAdapter(int index, const GlLimits& limits) {
     AdapterProfile adapter;
     adapter.driver = "kestralune_gl.dll";
     adapter.deviceName = "\\\\.\\DISPLAY" + std::to_string(index + 1);
-    adapter.monitor = MonitorOfDisplay(index);
+    adapter.monitor = platform::MonitorHandleOfDisplay(index);
     adapter.deviceTypes = {D3DDEVTYPE_HAL};
     // The reference rasterizer exists only where a software GL device sits
     // next to the hardware one, as it is installed only on some Windows machines.
@@ -139,15 +140,6 @@ DisplayProfile BuildProfile() {
 }
 
 }  // namespace
-
-// The window layer numbers its monitors the same way (platform/win32/monitors.cpp),
-// so GetAdapterMonitor and MonitorFromWindow agree.
-HMONITOR MonitorOfDisplay(int index) {
-    constexpr uintptr_t kFirstMonitorHandle = 0x20010;
-    constexpr uintptr_t kMonitorHandleStep = 0x10;
-    return reinterpret_cast<HMONITOR>(kFirstMonitorHandle +
-                                      static_cast<uintptr_t>(index) * kMonitorHandleStep);
-}
 
 DisplayProfile VirtualDisplayProfile() {
     DisplayProfile profile;

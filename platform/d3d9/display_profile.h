@@ -63,7 +63,4 @@ const DisplayProfile& ActiveDisplayProfile();
 // Copies the profile for later Direct3D objects; nullptr returns to the built one.
 void SetDisplayProfileOverride(const DisplayProfile* profile);
 
-// The monitor handle of display `index`, as the window layer reports it.
-HMONITOR MonitorOfDisplay(int index);
-
 }  // namespace kl::d3d9
