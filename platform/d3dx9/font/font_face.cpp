@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+
+#include "common/wide_text.h"
 
 namespace kl::d3dx9::font {
 
@@ -25,28 +28,6 @@ constexpr unsigned kBoldWeight = 600;
 // Glyphs larger than the biggest atlas could never be drawn; capping the size
 // keeps an absurd request from rasterizing gigabyte bitmaps.
 constexpr double kMaximumPixels = 2048.0;
-
-std::string ToUtf8(const std::u32string& text) {
-    std::string out;
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x110000) {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 FT_Face AsFace(void* face) {
     return static_cast<FT_Face>(face);
@@ -95,7 +76,8 @@ bool ResolveFace(const FontRequest& request, FaceLocation* location) {
     if (FcInit() == FcFalse) return false;
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
-    const std::string family = ToUtf8(request.faceName);
+    const std::string family = platform::ToUtf8(
+        std::wstring(request.faceName.begin(), request.faceName.end()));
     if (!family.empty()) {
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     }
