@@ -11,7 +11,11 @@
 // Deferred and Classic are measured in alternating rounds with the floor. The
 // exit status is 1 when a picture differs from the floor's, 2 on errors.
 //   usage: bench_frame_rate <stage folder> <width> <height> <lights>
-//                           [seconds per measurement [rounds]]
+//                           [seconds per measurement [rounds [lights [modes]]]]
+// lights: "ring" (default: radius 120 on a ring through the room) or "small"
+// (radius 25 over the floor and walls), either with "-full-screen" appended
+// for point-light quads that cover the whole screen; modes: "all" (default)
+// or one mode's name.
 #include <GL/glcorearb.h>
 #include <d3d9.h>
 #include <unistd.h>
@@ -37,6 +41,9 @@ using namespace kl::bench;
 
 struct Setup {
     int width = 0, height = 0, lights = 0;
+    LightLayout layout = LightLayout::Ring;
+    bool fullScreenPointQuads = false;
+    std::string modes = "all";
 };
 
 void Print(const char* kind, const Setup& s, const char* mode, const FrameTiming& t) {
@@ -96,6 +103,7 @@ FrameTiming Faster(const FrameTiming& a, const FrameTiming& b) {
 bool MeasureModes(const Setup& s, const TimingBudget& budget, int rounds, OpenGlFloor& floor) {
     bool same = true;
     for (const ModeChoice& mode : kRenderModes) {
+        if (s.modes != "all" && s.modes != mode.name) continue;
         SelectMode(mode);
         const bool deferred = mode.mode == RenderMode::Deferred;
         const bool withFloor = deferred || mode.mode == RenderMode::Classic;
@@ -122,7 +130,8 @@ bool MeasureModes(const Setup& s, const TimingBudget& budget, int rounds, OpenGl
 int Run(const std::filesystem::path& stage, const Setup& s, const TimingBudget& budget,
         int rounds) {
     std::string error;
-    const std::filesystem::path folder = MakeBenchScene(stage, s.lights, &error);
+    const std::filesystem::path folder =
+        MakeBenchScene(stage, s.lights, s.layout, s.fullScreenPointQuads, &error);
     if (folder.empty() || chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "bench_frame_rate: %s\n", error.c_str());
         return 2;
@@ -134,8 +143,9 @@ int Run(const std::filesystem::path& stage, const Setup& s, const TimingBudget& 
         if (floor) {
             std::printf("renderer\t%s\n", glGetString(GL_RENDERER));
             if (!MeasureModes(s, budget, rounds, *floor)) {
-                std::fprintf(stderr, "bench_frame_rate: the program's picture differs from the "
-                                     "floor's\n");
+                std::fprintf(stderr,
+                             "bench_frame_rate: the program's picture differs from the "
+                             "floor's\n");
                 status = 1;
             }
         } else {
@@ -158,12 +168,15 @@ int main(int argc, char** argv) {
     if (argc < 5) {
         std::fprintf(stderr,
                      "usage: %s <stage folder> <width> <height> <lights> [seconds per measurement "
-                     "[rounds]]\n",
+                     "[rounds [ring|small[-full-screen] [all|<mode>]]]]\n",
                      argv[0]);
         return 2;
     }
     const std::filesystem::path stage = std::filesystem::absolute(argv[1]);
-    Setup setup{std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4])};
+    Setup setup;
+    setup.width = std::atoi(argv[2]);
+    setup.height = std::atoi(argv[3]);
+    setup.lights = std::atoi(argv[4]);
     if (setup.width <= 0 || setup.height <= 0 || setup.lights <= 0) {
         std::fprintf(stderr, "%s: width, height and lights must be positive\n", argv[0]);
         return 2;
@@ -171,5 +184,25 @@ int main(int argc, char** argv) {
     TimingBudget budget;
     if (argc > 5) budget.minSeconds = std::atof(argv[5]);
     const int rounds = argc > 6 ? std::max(1, std::atoi(argv[6])) : 3;
+    std::string layout = argc > 7 ? argv[7] : "ring";
+    const std::string fullScreen = "-full-screen";
+    if (layout.size() > fullScreen.size() &&
+        layout.compare(layout.size() - fullScreen.size(), fullScreen.size(), fullScreen) == 0) {
+        setup.fullScreenPointQuads = true;
+        layout.resize(layout.size() - fullScreen.size());
+    }
+    if (layout != "ring" && layout != "small") {
+        std::fprintf(stderr, "%s: lights must be ring or small, optionally with -full-screen\n",
+                     argv[0]);
+        return 2;
+    }
+    setup.layout = layout == "small" ? LightLayout::Small : LightLayout::Ring;
+    if (argc > 8) setup.modes = argv[8];
+    bool known = setup.modes == "all";
+    for (const ModeChoice& mode : kRenderModes) known = known || setup.modes == mode.name;
+    if (!known) {
+        std::fprintf(stderr, "%s: unknown mode %s\n", argv[0], setup.modes.c_str());
+        return 2;
+    }
     return Run(stage, setup, budget, rounds);
 }

@@ -10,22 +10,33 @@
 //       the window `resizes` times between two sizes (each a Reset at the new
 //       size), drawing a frame after every change. Run it in the ASan build:
 //       LeakSanitizer then checks at exit that nothing was left behind.
+//   reset-time <count>
+//       the cost of one device reset of the default scene at 640x480 in
+//       Deferred mode: `count` times, the framework's reset (every render
+//       resource released, the device reset, every resource made again,
+//       the effect read from its file) and the first frame after it, against
+//       an ordinary frame; prints "reset <ms of the reset> <ms of the first
+//       frame after it> <ms of an ordinary frame>" per reset and the medians.
 // Prints "memory <step> <resident KiB> <heap KiB>" lines and a verdict; the
 // exit status is 0 when every check held.
 //   usage: bench_long_run_check <stage folder> frames <count> [<width> <height>]
 //          bench_long_run_check <stage folder> device-changes <losses> <resizes>
+//          bench_long_run_check <stage folder> reset-time <count>
 #include <windows.h>
 #include <GL/glcorearb.h>
 #include <d3d9.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "d3d9/device_bridge.h"
+#include "device/device_change.h"
 #include "framework/framework_state.h"
 #include "support/process_memory.h"
 #include "support/program_session.h"
@@ -184,6 +195,48 @@ bool RunDeviceChanges(long losses, long resizes) {
     return ok;
 }
 
+// Milliseconds `work` takes, the GPU's part included.
+template <typename Work>
+double MillisecondsOf(Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    kl::d3d9::MakeDeviceContextCurrent(ProgramDevice());
+    glFinish();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+bool RunResetTimes(long count) {
+    std::string error;
+    if (!StartProgram(640, 480, &error)) {
+        std::fprintf(stderr, "reset time: %s\n", error.c_str());
+        return false;
+    }
+    SelectMode(kRenderModes[0]);
+    for (int i = 0; i < 5; ++i) RenderProgramFrame();
+    bool ok = true;
+    std::vector<double> resets, firstFrames, frames;
+    for (long i = 0; ok && i < count; ++i) {
+        HRESULT hr = S_OK;
+        resets.push_back(MillisecondsOf([&] { hr = ResetFrameworkDevice(); }));
+        firstFrames.push_back(MillisecondsOf(RenderProgramFrame));
+        frames.push_back(MillisecondsOf(RenderProgramFrame));
+        ok = SUCCEEDED(hr) && !GetFrameworkState().GetDeviceLost();
+        if (!ok)
+            std::fprintf(stderr, "reset time: reset %ld failed (0x%08lx)\n", i,
+                         static_cast<unsigned long>(hr));
+        std::printf("reset\t%.2f\t%.2f\t%.2f\n", resets.back(), firstFrames.back(), frames.back());
+    }
+    std::printf("median\t%.2f\t%.2f\t%.2f\n", Median(resets), Median(firstFrames), Median(frames));
+    StopProgram();
+    return ok;
+}
+
 long Count(const char* text) {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
@@ -193,8 +246,9 @@ long Count(const char* text) {
 int Usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s <stage folder> frames <count> [<width> <height>]\n"
-                 "       %s <stage folder> device-changes <losses> <resizes>\n",
-                 program, program);
+                 "       %s <stage folder> device-changes <losses> <resizes>\n"
+                 "       %s <stage folder> reset-time <count>\n",
+                 program, program, program);
     return 2;
 }
 
@@ -217,6 +271,10 @@ int main(int argc, char** argv) {
         const long losses = Count(argv[3]), resizes = Count(argv[4]);
         if (losses < 0 || resizes < 0) return Usage(argv[0]);
         held = RunDeviceChanges(losses, resizes);
+    } else if (std::strcmp(argv[2], "reset-time") == 0 && argc == 4) {
+        const long count = Count(argv[3]);
+        if (count <= 0) return Usage(argv[0]);
+        held = RunResetTimes(count);
     } else {
         return Usage(argv[0]);
     }

@@ -7,7 +7,8 @@
 //   specular  R = intensity, G = glossiness (power 2^(1 + 7 G)), B = 0
 //   position  RGB = view-space depth / far plane in 24 bits; 0 = background
 // The lighting passes rebuild the view-space position from the quad's
-// texture coordinate, the depth and matInvP.
+// texture coordinate, the depth and matInvP. The sun's quad covers the
+// screen; a point light's covers only the rectangle its sphere can reach.
 //
 // Maps: the alpha map's red channel is coverage (white opaque, black cut
 // out); the bump map is a tangent-space normal map (RGB * 2 - 1), and a grey
@@ -270,6 +271,51 @@ QuadVertexOut QuadVS(float4 position : POSITION, float2 uv : TEXCOORD0) {
     return o;
 }
 
+// A point light adds nothing outside its sphere, and a pixel at screen point
+// p only ever shades the surface on the ray through p. So its quad need only
+// cover the rectangle that bounds the sphere's projection. The slopes x / z
+// of the two lines from the eye that touch the circle (across, depth) of
+// `radius` in one plane through the view axis; depth > radius.
+float2 TangentSlopes(float across, float depth, float radius) {
+    float apart = depth * depth - radius * radius;
+    float root = radius * sqrt(across * across + apart);
+    return float2(across * depth - root, across * depth + root) / apart;
+}
+
+// The light's screen rectangle in clip units (left, bottom, right, top),
+// through matP, a perspective whose w is the view depth: the whole screen
+// when the sphere reaches the eye's plane, an empty one off the screen when
+// the sphere lies wholly before the near plane or the light has no radius.
+// The bound is taken one percent wide, so rounding never clips a lit pixel.
+float4 LightRectangle(float3 centre, float radius) {
+    float nearPlane = -matP._43 / matP._33;
+    float reach = radius * 1.01;
+    float4 rectangle = float4(-1.0, -1.0, 1.0, 1.0);
+    if (radius <= 0.0 || centre.z + radius <= nearPlane) {
+        rectangle = float4(2.0, 2.0, 2.0, 2.0);
+    } else if (centre.z - reach > 0.01 * reach) {
+        float2 xs = TangentSlopes(centre.x, centre.z, reach) * matP._11 + matP._31;
+        float2 ys = TangentSlopes(centre.y, centre.z, reach) * matP._22 + matP._32;
+        rectangle = float4(min(xs.x, xs.y), min(ys.x, ys.y), max(xs.x, xs.y), max(ys.x, ys.y));
+        rectangle = clamp(rectangle, float4(-1.0, -1.0, -1.0, -1.0), float4(1.0, 1.0, 1.0, 1.0));
+    }
+    return rectangle;
+}
+
+// The point lights' quad: the renderer's full-screen corners moved onto the
+// light's rectangle, with the texture coordinate that the full-screen quad
+// has at the same screen point, so every pixel shades exactly as before.
+QuadVertexOut PointLightVS(float4 position : POSITION) {
+    float4 rectangle = LightRectangle(l_pos.xyz, l_radius);
+    float4 corner = mul(position, matWVP);
+    float2 side = corner.xy / corner.w * 0.5 + 0.5;  // 0 left or bottom, 1 right or top
+    float2 screen = lerp(rectangle.xy, rectangle.zw, side);
+    QuadVertexOut o;
+    o.position = float4(screen * corner.w, corner.z, corner.w);
+    o.screen.uv = float2(screen.x * 0.5 + 0.5, 0.5 - screen.y * 0.5);
+    return o;
+}
+
 // The view-space point at view depth `depth` seen through the screen point
 // `uv` (0..1, y down): the ray through the far plane, scaled to the depth.
 float3 ViewPositionAt(float2 uv, float depth) {
@@ -351,7 +397,7 @@ technique RenderDSSun {
 
 technique RenderDSPoint {
     pass P0 {
-        VertexShader = compile vs_3_0 QuadVS();
+        VertexShader = compile vs_3_0 PointLightVS();
         PixelShader = compile ps_3_0 DeferredPS(false);
         ZFunc = Greater;
         ZWriteEnable = false;

@@ -3,6 +3,8 @@
 #   - frames per second of every render mode at 640x480 and 1280x720 with 1,
 #     8, 32 and 128 lights, and the deferred and classic frames against the
 #     OpenGL floor (the same frame written directly against GL), same run;
+#   - the deferred frame at 640x480 with 1 to 512 small lights, point-light
+#     quads bounded to each light and covering the whole screen, same run;
 #   - CPU time of the Direct3D 9 layer per draw call and per frame;
 #   - 100000 frames headless with constant memory;
 #   - 1000 device losses and 1000 resizes in the ASan build (LeakSanitizer
@@ -22,6 +24,7 @@ elif [ $# -gt 0 ]; then
 fi
 sizes=(640x480 1280x720)
 light_counts=(1 8 32 128)
+small_light_counts=(1 8 32 128 512)
 
 bash tools/install-deps.sh
 
@@ -51,6 +54,17 @@ done
 # Where the CPU goes: a frame too small for rasterizing to matter.
 echo "   64x48 with 128 lights (CPU-bound)" >&2
 build/default/bench/bench_frame_rate_bench "$stage" 64 48 128 "$seconds" "$rounds" >> "$frames"
+
+echo "== small lights" >&2
+small=$out/small_lights.tsv
+: > "$small"
+for lights in "${small_light_counts[@]}"; do
+  for quads in small small-full-screen; do
+    echo "   640x480 with ${lights} lights (${quads})" >&2
+    build/default/bench/bench_frame_rate_bench "$stage" 640 480 "$lights" "$seconds" "$rounds" \
+      "$quads" Deferred | sed "s/^/${quads}\t/" >> "$small"
+  done
+done
 
 echo "== CPU per draw call" >&2
 build/default/bench/bench_d3d9_draw_bench --benchmark_format=csv 2> /dev/null |
@@ -104,6 +118,23 @@ report() {
               ours[k, "Deferred"], floor_ms[k, "Deferred"], ours[k, "Deferred"] / floor_ms[k, "Deferred"],
               ours[k, "Classic"], floor_ms[k, "Classic"], ours[k, "Classic"] / floor_ms[k, "Classic"],
               worst[k] } }' "$frames"
+  echo
+  echo "## Small lights"
+  echo
+  echo "Deferred at 640x480, one sun and point lights of radius 25 over the room's floor"
+  echo "and walls; frames per second with each point light's quad bounded to its screen"
+  echo "rectangle and with full-screen quads, and milliseconds per frame against the floor."
+  echo
+  echo "| Lights | bounded fps | full-screen fps | speed-up | bounded ms | floor ms | ratio | pictures |"
+  echo "|--:|--:|--:|--:|--:|--:|--:|--:|"
+  awk -F'\t' '
+    $2 == "frame" { fps[$5, $1] = $8; ms[$5, $1] = $9; if (!($5 in seen)) { seen[$5] = 1; order[n++] = $5 } }
+    $2 == "floor" && $1 == "small" { floor_ms[$5] = $9 }
+    $2 == "picture" { if (!($5 in worst) || $7 > worst[$5]) worst[$5] = $7 }
+    END { for (i = 0; i < n; i++) { k = order[i]
+            printf "| %s | %.2f | %.2f | %.2f | %.1f | %.1f | %.2f | %d |\n", k, fps[k, "small"],
+              fps[k, "small-full-screen"], fps[k, "small"] / fps[k, "small-full-screen"],
+              ms[k, "small"], floor_ms[k], ms[k, "small"] / floor_ms[k], worst[k] } }' "$small"
   echo
   echo "## CPU time"
   echo

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "renderer/draw_frame.h"
@@ -173,6 +174,19 @@ void PictureScene::AddLight(int kind, D3DXVECTOR4 viewPosition, D3DXVECTOR4 view
     light.radius = radius;
     light.loaded = true;
     lights_.push_back(light);
+}
+
+bool PictureScene::EditEffect(const std::string& from, const std::string& to) {
+    const std::string path = folder_ + "/shaders/DS_prep.fx";
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    size_t found = text.find(from);
+    if (from.empty() || found == std::string::npos) return false;
+    for (; found != std::string::npos; found = text.find(from, found + to.size()))
+        text.replace(found, from.size(), to);
+    std::ofstream(path, std::ios::binary) << text;
+    return true;
 }
 
 void PictureScene::Publish() {

@@ -54,6 +54,10 @@ public:
     void AddLight(int kind, D3DXVECTOR4 viewPosition, D3DXVECTOR4 viewDirection, D3DXVECTOR4 colour,
                   float radius);
 
+    // Replaces every occurrence of `from` in the working folder's effect file;
+    // false when there is none. The next Acquire reads the edited file.
+    bool EditEffect(const std::string& from, const std::string& to);
+
     // Publishes the meshes and lights as the scene lists and brings every
     // mesh's matrices up to date with the camera and aspect ratio.
     void Publish();

@@ -6,6 +6,7 @@
 // degrees, N.L = 0.7071.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -165,6 +166,85 @@ TEST_F(Pictures, PointLightLightsNothingBeyondItsRadiusOrWithoutOne) {
     for (RenderMode mode : {RenderMode::Deferred, RenderMode::Classic}) {
         ExpectBlack(Draw(mode), kSide, kCentre, kCentre, "centre");
     }
+}
+
+// Point lights draw their quad only over the screen rectangle their sphere
+// can reach. The full-screen quad (the sun's vertex shader) must give the
+// same picture, including lights that cross the screen's edges, sit behind
+// or around the eye, or pulse down to radius 0.
+TEST_F(Pictures, BoundedPointLightQuadsDrawTheFullScreenPicture) {
+    QuadDescription wall;  // view depth 100, beyond every screen edge
+    wall.name = "wall";
+    wall.halfSize = 50.0f;
+    ASSERT_EQ(scene_->AddQuad(wall), S_OK);
+    QuadDescription nearQuad;  // view depth 50, pixels 24 to 40
+    nearQuad.name = "near";
+    nearQuad.halfSize = 5.0f;
+    nearQuad.z = -50.0f;
+    nearQuad.albedo = {60, 200, 120};
+    ASSERT_EQ(scene_->AddQuad(nearQuad), S_OK);
+    const D3DXVECTOR4 grey(0.6f, 0.6f, 0.6f, 1);
+    // Light 0 alone: 8 units before the wall, lighting a disc of radius 12.7
+    // around pixel (51, 24). There (1 - 8.02 / 15)^2 x N.L 0.9975 x 0.6 of
+    // the albedo; the rest of the screen keeps the cleared black.
+    scene_->AddLight(2, {25, 10, 92, 1}, kStraightOn, grey, 15.0f);
+    const auto first = Draw(RenderMode::Deferred);
+    ExpectNear(PixelAt(first, kSide, 51, 24), {26, 13, 6}, 2, "first light's centre");
+    for (int y = 0; y < static_cast<int>(kSide); y += 3) {
+        for (int x = 0; x < static_cast<int>(kSide); x += 3) {
+            if (x >= 38 && y <= 40) continue;  // the lit disc and its margin
+            ExpectBlack(
+                first, kSide, x, y,
+                ("outside the first light, pixel " + std::to_string(x) + "," + std::to_string(y))
+                    .c_str());
+        }
+    }
+    const D3DXVECTOR4 cool(0.3f, 0.5f, 0.7f, 1);
+    scene_->AddLight(2, {-45, -5, 90, 1}, kStraightOn, cool, 20.0f);    // across the left edge
+    scene_->AddLight(2, {42, 42, 95, 1}, kStraightOn, grey, 18.0f);     // top-right corner
+    scene_->AddLight(2, {80, 0, 100, 1}, kStraightOn, grey, 20.0f);     // wholly off the screen
+    scene_->AddLight(2, {0, 0, -40, 1}, kStraightOn, grey, 30.0f);      // behind the near plane
+    scene_->AddLight(2, {5, 0, -30, 1}, kStraightOn, cool, 180.0f);     // behind, reaching in
+    scene_->AddLight(2, {0, 0, 5, 1}, kStraightOn, grey, 60.0f);        // around the eye
+    scene_->AddLight(2, {40, 0, 3, 1}, kStraightOn, grey, 12.0f);       // across the eye's plane
+    scene_->AddLight(2, {12, 0, 40, 1}, kStraightOn, cool, 30.0f);      // just before the eye
+    scene_->AddLight(21, {0, 0, 90, 1}, kStraightOn, grey, 0.0f);       // pulsed down to nothing
+    scene_->AddLight(21, {-10, -20, 92, 1}, kStraightOn, cool, 12.0f);  // pulsing
+    const auto bounded = Draw(RenderMode::Deferred);
+    // A wide frame too, so that the two axes' scales differ.
+    ASSERT_EQ(scene_->ResetTo(96, 48), S_OK);
+    aspectRatio = 2.0f;
+    const auto boundedWide = Draw(RenderMode::Deferred);
+    ASSERT_TRUE(scene_->EditEffect("compile vs_3_0 PointLightVS()", "compile vs_3_0 QuadVS()"));
+    ASSERT_EQ(scene_->ResetTo(96, 48), S_OK);
+    const auto fullWide = Draw(RenderMode::Deferred);
+    ASSERT_EQ(scene_->ResetTo(kSide, kSide), S_OK);
+    aspectRatio = 1.0f;
+    const auto full = Draw(RenderMode::Deferred);
+    const auto compare = [](const std::vector<std::uint32_t>& ours,
+                            const std::vector<std::uint32_t>& theirs, int width, int height) {
+        ASSERT_EQ(ours.size(), theirs.size());
+        int differing = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const Rgb a = PixelAt(ours, width, x, y);
+                const Rgb b = PixelAt(theirs, width, x, y);
+                if (std::abs(a.r - b.r) <= 1 && std::abs(a.g - b.g) <= 1 &&
+                    std::abs(a.b - b.b) <= 1)
+                    continue;
+                if (++differing <= 5)
+                    ADD_FAILURE() << width << "x" << height << " pixel " << x << "," << y
+                                  << ": bounded " << a.r << " " << a.g << " " << a.b
+                                  << ", full screen " << b.r << " " << b.g << " " << b.b;
+            }
+        }
+        EXPECT_EQ(differing, 0) << width << "x" << height;
+    };
+    compare(bounded, full, kSide, kSide);
+    compare(boundedWide, fullWide, 96, 48);
+    // The comparison covers lit edges: the left-edge and corner lights reach them.
+    EXPECT_GT(PixelAt(full, kSide, 1, 36).r, 8) << "left edge";
+    EXPECT_GT(PixelAt(full, kSide, 62, 1).r, 20) << "top-right corner";
 }
 
 TEST_F(Pictures, ChannelViewAddsTheChannelOncePerLight) {
