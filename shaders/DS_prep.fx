@@ -285,8 +285,9 @@ float2 TangentSlopes(float across, float depth, float radius) {
 // The light's screen rectangle in clip units (left, bottom, right, top),
 // through matP, a perspective whose w is the view depth: the whole screen
 // when the sphere reaches the eye's plane, an empty one off the screen when
-// the sphere lies wholly before the near plane or the light has no radius.
-// The bound is taken one percent wide, so rounding never clips a lit pixel.
+// the whole sphere lies on the eye's side of the near plane (where no surface
+// is drawn) or the light has no radius. The bound is taken one percent wide,
+// so rounding never clips a lit pixel.
 float4 LightRectangle(float3 centre, float radius) {
     float nearPlane = -matP._43 / matP._33;
     float reach = radius * 1.01;
