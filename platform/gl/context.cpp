@@ -86,15 +86,6 @@ private:
     EGLContext context_;
 };
 
-// Where GL calls go once a window context has lost its window.
-Context* WindowlessSink() {
-    static std::unique_ptr<Context> sink = [] {
-        std::string error;
-        return Context::CreateOffscreen(&error);
-    }();
-    return sink.get();
-}
-
 class WindowContext final : public Context {
 public:
     WindowContext(SDL_Window* window, SDL_GLContext context, std::function<bool()> windowAlive)
@@ -116,7 +107,7 @@ public:
 protected:
     bool Bind() override {
         if (!Alive()) {
-            if (Context* sink = WindowlessSink()) sink->MakeCurrent();
+            BindWindowlessSink();
             return false;
         }
         if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window_)
@@ -127,9 +118,23 @@ protected:
 private:
     bool Alive() const { return !windowAlive_ || windowAlive_(); }
 
+    // Once the window is gone, GL calls (the device deleting its names) go to
+    // an offscreen context this context owns, made when first needed. Owned
+    // here rather than by the process, it lives exactly as long as someone
+    // can still call through this context: the last device is often released
+    // by an exit handler, after the process's static objects are gone.
+    void BindWindowlessSink() {
+        if (!sink_) {
+            std::string error;
+            sink_ = Context::CreateOffscreen(&error);
+        }
+        if (sink_) sink_->MakeCurrent();
+    }
+
     SDL_Window* window_;
     SDL_GLContext context_;
     std::function<bool()> windowAlive_;
+    std::unique_ptr<Context> sink_;
 };
 
 }  // namespace
