@@ -77,8 +77,20 @@ HRESULT LoadMeshes(IDirect3DDevice9* device) {
     return LoadRecords(reader, device, L"Load Mesh: ", &meshList, &meshCount);
 }
 
-// The camera stands at (0, 0, -100) and looks along +z with +y up.
-void PlaceCameraAtStart() {
+// Width / height of the back buffer, which a windowed device sizes to the
+// window's client area; a height of 0 counts as 1. Without a description the
+// ratio is 1.
+float AspectRatioOfBackBuffer(const D3DSURFACE_DESC* backBufferDesc) {
+    if (backBufferDesc == nullptr) return 1.0f;
+    const UINT height = backBufferDesc->Height != 0 ? backBufferDesc->Height : 1;
+    return static_cast<float>(backBufferDesc->Width) / static_cast<float>(height);
+}
+
+// The camera stands at (0, 0, -100) and looks along +z with +y up. The
+// aspect ratio comes from the back buffer: the window's size messages all
+// came while it was created, before the scene existed, and the next one may
+// never come.
+void PlaceCameraAtStart(const D3DSURFACE_DESC* backBufferDesc) {
     const D3DXVECTOR3 eye(0.0f, 0.0f, -100.0f);
     const D3DXVECTOR3 target(0.0f, 0.0f, 1000.0f);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
@@ -86,7 +98,7 @@ void PlaceCameraAtStart() {
     D3DXMatrixLookAtLH(&view, &eye, &target, &up);
     D3DXMatrixInverse(&cameraMatrix, nullptr, &view);
     origin = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    aspectRatio = 1.0f;
+    aspectRatio = AspectRatioOfBackBuffer(backBufferDesc);
 }
 
 template <typename Record>
@@ -110,7 +122,7 @@ HRESULT CALLBACK LoadScene(IDirect3DDevice9* device, const D3DSURFACE_DESC* back
     hr = LoadMeshes(device);
     if (hr != S_OK) return hr;
 
-    PlaceCameraAtStart();
+    PlaceCameraAtStart(backBufferDesc);
     for (int i = 0; i < meshCount; ++i) {
         meshList[i].UpdateTransforms(device, origin, cameraMatrix, aspectRatio);
     }

@@ -36,7 +36,9 @@ protected:
         SceneFolderTest::TearDown();
     }
 
-    HRESULT Load() { return LoadScene(&device_, nullptr, nullptr); }
+    HRESULT Load(const D3DSURFACE_DESC* backBuffer = nullptr) {
+        return LoadScene(&device_, backBuffer, nullptr);
+    }
 
     // The one box the load showed, or fails the test when there were others.
     void ExpectOneErrorBox(const wchar_t* text) {
@@ -129,13 +131,18 @@ TEST_F(LoadSceneTest, BuildsBothListsPlacesTheCameraAndUpdatesEverything) {
     WriteFile("test.lights", "! two lights\nlights\\red.txt\n\nLIGHTS\\Pulse.txt");
     WriteFile("test.meshs", "meshes\\room.x\r\n!meshes\\other.x\r\nmeshes\\room.x\r\n");
     aspectRatio = 1.6f;
+    D3DSURFACE_DESC backBuffer{};
+    backBuffer.Width = 640;
+    backBuffer.Height = 480;
 
-    EXPECT_EQ(Load(), S_OK);
+    EXPECT_EQ(Load(&backBuffer), S_OK);
     ExpectNoBox();
     ASSERT_EQ(lightCount, 2);
     ASSERT_EQ(meshCount, 2);
     EXPECT_TRUE(meshList[0].loaded && meshList[1].loaded);
-    EXPECT_FLOAT_EQ(aspectRatio, 1.0f);
+    // The first picture has the window's proportions, not those of an
+    // earlier size message or a square.
+    EXPECT_FLOAT_EQ(aspectRatio, 640.0f / 480.0f);
     EXPECT_TRUE(origin == D3DXVECTOR3(0.0f, 0.0f, 0.0f));
 
     // The camera stands at (0, 0, -100) looking along +z with +y up.
@@ -149,7 +156,10 @@ TEST_F(LoadSceneTest, BuildsBothListsPlacesTheCameraAndUpdatesEverything) {
     EXPECT_FLOAT_EQ(lightList[0].viewPosition.w, 1.0f);
     EXPECT_FLOAT_EQ(lightList[1].radius, 25.0f);
     EXPECT_NEAR(meshList[1].view._43, 100.0f, 1e-4f);
-    EXPECT_NEAR(meshList[1].projection._11, 2.4142136f, 1e-5f);
+    // 45 degrees of view vertically (cot 22.5 = 2.4142136), narrowed across
+    // by the 4:3 back buffer.
+    EXPECT_NEAR(meshList[1].projection._22, 2.4142136f, 1e-5f);
+    EXPECT_NEAR(meshList[1].projection._11, 2.4142136f * 3.0f / 4.0f, 1e-5f);
 }
 
 TEST_F(LoadSceneTest, EmptyLightListIsNoError) {
