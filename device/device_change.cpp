@@ -107,10 +107,10 @@ void EndChange() {
     PauseFramework(false, false);
 }
 
-}  // namespace
-
-HRESULT SwitchDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existingDevice,
-                     bool forceRecreate, bool keepWindowOnMonitor) {
+// SwitchDevice, with the command-line overrides applied to a first device
+// request only when `applyOverrides` is set.
+HRESULT ChangeDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existingDevice,
+                     bool forceRecreate, bool keepWindowOnMonitor, bool applyOverrides) {
     FrameworkState& state = GetFrameworkState();
     if (!newSettings) return E_INVALIDARG;
     DeviceSettings* previous = state.GetCurrentSettings();
@@ -128,7 +128,7 @@ HRESULT SwitchDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existi
     PauseFramework(true, true);
     state.SetIgnoreSizeChange(true);
     state.SetLockEnabled((next->behaviorFlags & D3DCREATE_MULTITHREADED) != 0);
-    if (!existingDevice && !previous) ApplyDeviceOverrides(next);
+    if (applyOverrides && !existingDevice && !previous) ApplyDeviceOverrides(next);
 
     const bool windowed = IsWindowed(next);
     const bool keepWindowSize = windowed && next->presentParams.BackBufferWidth == 0 &&
@@ -200,6 +200,17 @@ HRESULT SwitchDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existi
     EndChange();
     state.SetDeviceCreated(true);
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT SwitchDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existingDevice,
+                     bool forceRecreate, bool keepWindowOnMonitor) {
+    return ChangeDevice(newSettings, existingDevice, forceRecreate, keepWindowOnMonitor, true);
+}
+
+HRESULT SwitchToFoundSettings(const DeviceSettings* found, bool keepWindowOnMonitor) {
+    return ChangeDevice(found, nullptr, false, keepWindowOnMonitor, false);
 }
 
 HRESULT CreateFrameworkDevice(IDirect3DDevice9* existingDevice) {

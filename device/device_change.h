@@ -10,6 +10,12 @@
 
 HRESULT SwitchDevice(const DeviceSettings* newSettings, IDirect3DDevice9* existingDevice,
                      bool forceRecreate, bool keepWindowOnMonitor);
+// SwitchDevice for settings that a search has already fitted to what the
+// adapter offers, starting from a request that carried the command-line
+// overrides: they are not applied a second time, which would replace the
+// fitted size (a fullscreen width that is no display mode, say) with the
+// unfitted one.
+HRESULT SwitchToFoundSettings(const DeviceSettings* found, bool keepWindowOnMonitor);
 HRESULT CreateFrameworkDevice(IDirect3DDevice9* existingDevice);
 HRESULT ResetFrameworkDevice();
 void ReleaseFrameworkDevice(bool freeSettings);

@@ -111,7 +111,7 @@ HRESULT CreateDefaultDevice(UINT adapter, bool windowed, int width, int height,
         ShowFrameworkError(hr);
         return hr;
     }
-    hr = SwitchDevice(&settings, nullptr, false, true);
+    hr = SwitchToFoundSettings(&settings, true);
     return FAILED(hr) ? hr : S_OK;
 }
 

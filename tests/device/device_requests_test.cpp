@@ -67,6 +67,19 @@ TEST_F(FirstDevice, FullscreenOptionGoesToTheDesktopSizeAndVsyncOffIsKept) {
     EXPECT_FALSE(InWindowedMode());
 }
 
+TEST_F(FirstDevice, FullscreenSizeThatIsNoDisplayModeEndsAtTheNearestMode) {
+    // -fullscreen -width:1000: the search fits the request to a display mode,
+    // and the device is created with that mode, not with the width asked for.
+    GetFrameworkState().SetOverrideFullscreen(true);
+    GetFrameworkState().SetOverrideWidth(1000);
+    ASSERT_EQ(CreateDefaultDevice(0, true, 640, 480, nullptr, nullptr, nullptr), S_OK);
+    ASSERT_NE(Device(), nullptr);
+    EXPECT_EQ(Device()->params.Windowed, FALSE);
+    EXPECT_EQ(Device()->params.BackBufferWidth, 1024u);
+    EXPECT_EQ(Device()->params.BackBufferHeight, 768u);
+    EXPECT_EQ(GetFrameworkState().GetExitCode(), 0);
+}
+
 TEST_F(FirstDevice, MultithreadedDeviceKeepsTheStateLockOn) {
     GetFrameworkState().SetForceHwvp(true);
     ASSERT_EQ(CreateDefaultDevice(0, true, 640, 480, nullptr, nullptr, nullptr), S_OK);
