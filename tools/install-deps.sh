@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 mesa-utils-bin
   libfreetype-dev libfontconfig-dev fonts-liberation libstb-dev
   googletest libgtest-dev libbenchmark-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   xvfb xauth xdotool x11-utils
 )
