@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "d3d9/com.h"
+#include "common/com_object.h"
 #include "d3d9/device_bridge.h"
 #include "d3d9/display_profile.h"
 #include "d3d9/states.h"
@@ -29,7 +29,7 @@ class IndexBuffer;
 class VertexDeclaration;
 class FixedFunction;
 
-class Device final : public RefCounted<IDirect3DDevice9> {
+class Device final : public platform::ComObject<IDirect3DDevice9> {
 public:
     static HRESULT Create(Direct3D* direct3d, const AdapterProfile& adapter, UINT ordinal,
                           D3DDEVTYPE type, HWND focusWindow, DWORD flags,

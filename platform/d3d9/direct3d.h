@@ -4,12 +4,12 @@
 
 #include <d3d9.h>
 
-#include "d3d9/com.h"
+#include "common/com_object.h"
 #include "d3d9/display_profile.h"
 
 namespace kl::d3d9 {
 
-class Direct3D final : public RefCounted<IDirect3D9> {
+class Direct3D final : public platform::ComObject<IDirect3D9> {
 public:
     explicit Direct3D(DisplayProfile profile) : profile_(std::move(profile)) {}
 

@@ -5,13 +5,13 @@
 
 #include <d3d9.h>
 
-#include "d3d9/com.h"
+#include "common/com_object.h"
 #include "d3d9/device.h"
 
 namespace kl::d3d9 {
 
 template <class Interface>
-class DeviceResource : public RefCounted<Interface> {
+class DeviceResource : public platform::ComObject<Interface> {
 public:
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
         if (!device) return D3DERR_INVALIDCALL;

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "d3d9/com.h"
+#include "common/com_object.h"
 
 namespace kl::d3d9 {
 
@@ -20,7 +20,7 @@ UINT FvfStride(DWORD fvf);
 // usage; `count` excludes the end marker.
 bool ValidElements(const D3DVERTEXELEMENT9* elements, UINT count);
 
-class VertexDeclaration final : public RefCounted<IDirect3DVertexDeclaration9> {
+class VertexDeclaration final : public platform::ComObject<IDirect3DVertexDeclaration9> {
 public:
     // `fvf` is the FVF code the declaration was made for, 0 for none.
     VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> elements, DWORD fvf = 0);

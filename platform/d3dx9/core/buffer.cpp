@@ -3,14 +3,14 @@
 // start zeroed and are aligned for any of the structures stored in them.
 #include <d3dx9.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <new>
+
+#include "common/com_object.h"
 
 namespace {
 
-class Buffer final : public ID3DXBuffer {
+class Buffer final : public kl::platform::ComObject<ID3DXBuffer> {
 public:
     static Buffer* Create(DWORD size) {
         void* bytes = size == 0 ? nullptr : std::calloc(size, 1);
@@ -20,17 +20,6 @@ public:
         return buffer;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        // Our headers declare no interface ids, so no other interface can be asked for.
-        if (ppvObject != nullptr) *ppvObject = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
     LPVOID STDMETHODCALLTYPE GetBufferPointer() override { return bytes_; }
     DWORD STDMETHODCALLTYPE GetBufferSize() override { return size_; }
 
@@ -38,7 +27,6 @@ private:
     Buffer(void* bytes, DWORD size) : bytes_(bytes), size_(size) {}
     ~Buffer() { std::free(bytes_); }
 
-    std::atomic<ULONG> refs_{1};
     void* bytes_;
     DWORD size_;
 };

@@ -1,4 +1,4 @@
-// The ID3DXBuffer that carries compiler messages back to the caller.
+// Compiler messages handed back to the caller in an ID3DXBuffer.
 #pragma once
 
 #include <d3dx9.h>

@@ -129,22 +129,6 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
 
 // ---- IUnknown ----
 
-HRESULT Effect::QueryInterface(REFIID, void** ppvObject) {
-    if (!ppvObject) return E_POINTER;
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Effect::AddRef() {
-    return ++references_;
-}
-
-ULONG Effect::Release() {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-}
-
 // ---- handles ----
 
 // A handle is either one this effect returned (the element's stored name) or

@@ -3,30 +3,25 @@
 // through the device's public API and the device bridge.
 #pragma once
 
+#include "common/com_object.h"
 #include "d3d9/device_bridge.h"
 #include "effect_compiler.h"
 
 #include <d3dx9.h>
 
-#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace kl::d3dx9 {
 
-class Effect final : public ID3DXEffect {
+class Effect final : public kl::platform::ComObject<ID3DXEffect> {
 public:
     // Links every pass on the device's context. Returns nullptr with a
     // "file(line,col): message" line in `error` when a state or a program is
     // rejected.
     static Effect* Create(IDirect3DDevice9* device, hlsl::CompiledEffect compiled,
                           std::string& error);
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // ID3DXBaseEffect
     D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE hParameter, UINT Index) override;
@@ -110,7 +105,6 @@ private:
     void SaveStates(const Technique& technique, DWORD flags);
     void RestoreStates();
 
-    std::atomic<ULONG> references_{1};
     IDirect3DDevice9* device_;
     std::vector<Parameter> parameters_;
     std::vector<Technique> techniques_;

@@ -10,7 +10,6 @@
 // text is always drawn at once.
 #include <d3dx9.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/com_object.h"
 #include "d3d9/device_bridge.h"
 #include "d3dx9/font/font_face.h"
 #include "d3dx9/font/font_program.h"
@@ -56,7 +56,7 @@ void SetTextStates(IDirect3DDevice9* device) {
     device->SetSamplerState(0, D3DSAMP_SRGBTEXTURE, FALSE);
 }
 
-class Font final : public ID3DXFont {
+class Font final : public kl::platform::ComObject<ID3DXFont> {
 public:
     Font(IDirect3DDevice9* device, std::unique_ptr<FontFace> face)
         : device_(device), face_(std::move(face)), atlas_(AtlasSideFor(face_->LineHeight())) {
@@ -69,18 +69,6 @@ public:
         if (FAILED(hr)) return hr;
         return device_->CreateTexture(atlas_.Side(), atlas_.Side(), 1, 0, D3DFMT_A8R8G8B8,
                                       D3DPOOL_MANAGED, &texture_, nullptr);
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        // Our headers declare no interface ids, so no other interface can be asked for.
-        if (ppvObject != nullptr) *ppvObject = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE GetDevice(LPDIRECT3DDEVICE9* ppDevice) override {
@@ -216,7 +204,6 @@ private:
         return drawn;
     }
 
-    std::atomic<ULONG> refs_{1};
     IDirect3DDevice9* device_;
     std::unique_ptr<FontFace> face_;
     GlyphAtlas atlas_;

@@ -1,11 +1,11 @@
 #include "d3dx9/mesh/mesh_object.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 #include <vector>
 
+#include "common/com_object.h"
 #include "d3dx9/mesh/subset_draws.h"
 #include "d3dx9/mesh/vertex_layout.h"
 
@@ -30,7 +30,7 @@ DWORD UsageFor(DWORD options, DWORD writeOnly, DWORD dynamic, DWORD software) {
     return usage;
 }
 
-class Mesh final : public ID3DXMesh {
+class Mesh final : public kl::platform::ComObject<ID3DXMesh> {
 public:
     Mesh(IDirect3DDevice9* device, DWORD options, DWORD faces, DWORD vertices,
          std::vector<D3DVERTEXELEMENT9> elements)
@@ -61,18 +61,6 @@ public:
                      D3DXMESH_IB_SOFTWAREPROCESSING),
             wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
             PoolFor(options_, D3DXMESH_IB_MANAGED, D3DXMESH_IB_SYSTEMMEM), &indexBuffer_, nullptr);
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppvObject) override {
-        // Our headers declare no interface ids, so no other interface can be asked for.
-        if (ppvObject != nullptr) *ppvObject = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     // Draws the faces of one attribute id; an id without faces draws nothing.
@@ -170,7 +158,6 @@ private:
         return decl;
     }
 
-    std::atomic<ULONG> refs_{1};
     IDirect3DDevice9* device_;
     DWORD options_;
     DWORD faces_;

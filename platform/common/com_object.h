@@ -1,16 +1,17 @@
-// Reference counting shared by the Direct3D objects of this platform.
+// IUnknown for every COM object of this platform: the Direct3D objects and the
+// D3DX ones (buffer, mesh, font, effect).
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 
-namespace kl::d3d9 {
+namespace kl::platform {
 
 // A COM-style reference count starting at 1. Release destroys the object at 0
 // and returns the count left, as COM objects report it.
 template <class Interface>
-class RefCounted : public Interface {
+class ComObject : public Interface {
 public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -27,10 +28,10 @@ public:
     }
 
 protected:
-    virtual ~RefCounted() = default;
+    virtual ~ComObject() = default;
 
 private:
     std::atomic<ULONG> references_{1};
 };
 
-}  // namespace kl::d3d9
+}  // namespace kl::platform
