@@ -47,6 +47,16 @@ void BindProgram(IDirect3DDevice9* device, const ProgramBinding* program) {
     if (device) AsDevice(device)->BindProgram(program);
 }
 
+unsigned TakeKeptProgram(IDirect3DDevice9* device, const std::string& vertex,
+                         const std::string& fragment) {
+    return device ? AsDevice(device)->TakeKeptProgram(vertex + '\0' + fragment) : 0;
+}
+
+void KeepProgram(IDirect3DDevice9* device, const std::string& vertex, const std::string& fragment,
+                 unsigned program) {
+    if (device && program) AsDevice(device)->KeepProgram(vertex + '\0' + fragment, program);
+}
+
 unsigned TextureGlName(IDirect3DBaseTexture9* texture) {
     if (!texture || texture->GetType() != D3DRTYPE_TEXTURE) return 0;
     return static_cast<Texture*>(texture)->GlName();

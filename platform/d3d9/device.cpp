@@ -124,6 +124,8 @@ void Device::CreateGlObjects() {
 }
 
 void Device::DestroyGlObjects() {
+    for (const KeptProgram& kept : keptPrograms_) glDeleteProgram(kept.program);
+    keptPrograms_.clear();
     for (void* frame : framesInFlight_) glDeleteSync(static_cast<GLsync>(frame));
     framesInFlight_.clear();
     fixedFunction_.reset();
@@ -180,6 +182,28 @@ void Device::BindProgram(const ProgramBinding* program) {
     alphaFuncLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_func");
     alphaRefLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_ref");
     glUseProgram(active.glProgram);
+}
+
+unsigned Device::TakeKeptProgram(const std::string& sources) {
+    for (auto kept = keptPrograms_.begin(); kept != keptPrograms_.end(); ++kept) {
+        if (kept->sources != sources) continue;
+        const unsigned program = kept->program;
+        keptPrograms_.erase(kept);
+        return program;
+    }
+    return 0;
+}
+
+void Device::KeepProgram(std::string sources, unsigned program) {
+    // Enough for a few effects of a dozen passes; an effect file edited over
+    // and over leaves programs behind that no one will take again.
+    constexpr size_t kMostKept = 48;
+    if (program_ && program_->glProgram == program) BindProgram(nullptr);
+    keptPrograms_.push_front(KeptProgram{std::move(sources), program});
+    if (keptPrograms_.size() <= kMostKept) return;
+    MakeCurrent();
+    glDeleteProgram(keptPrograms_.back().program);
+    keptPrograms_.pop_back();
 }
 
 UINT Device::GetAvailableTextureMem() {

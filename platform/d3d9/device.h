@@ -9,7 +9,9 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/com_object.h"
@@ -122,6 +124,8 @@ public:
     void ForgetIndexBuffer(IndexBuffer* buffer);
     void ForgetDeclaration(VertexDeclaration* declaration);
     void BindProgram(const ProgramBinding* program);
+    unsigned TakeKeptProgram(const std::string& sources);
+    void KeepProgram(std::string sources, unsigned program);
     bool Windowed() const { return parameters_.Windowed != FALSE; }
     const AdapterProfile& Adapter() const { return adapter_; }
     // Test hooks.
@@ -201,6 +205,12 @@ private:
     unsigned blackTexture_ = 0;
     std::array<unsigned, kSamplerCount> samplerObjects_{};
     std::unique_ptr<FixedFunction> fixedFunction_;
+    // Programs handed back by effects, most recently returned first.
+    struct KeptProgram {
+        std::string sources;
+        unsigned program;
+    };
+    std::list<KeptProgram> keptPrograms_;
 
     // Shadowed state.
     StateCache states_;

@@ -5,6 +5,7 @@
 
 #include <d3d9.h>
 
+#include <string>
 #include <vector>
 
 namespace kl::d3d9 {
@@ -44,6 +45,21 @@ void MakeDeviceContextCurrent(IDirect3DDevice9* device);
 // device's built-in fixed-function emulation. The binding must stay alive
 // while it is selected.
 void BindProgram(IDirect3DDevice9* device, const ProgramBinding* program);
+
+// Linked programs outlive the effects that use them: the device keeps the
+// programs handed back to it, under the GLSL sources they were linked from,
+// until it goes (the least recently returned go first beyond a few dozen). An
+// effect made again from the same file, as at every device reset, then takes
+// its programs back instead of compiling and linking them anew. A program
+// serves one holder at a time, since its uniforms hold that holder's values.
+//
+// A kept program linked from exactly these sources, now the caller's; 0 when
+// the device keeps none.
+unsigned TakeKeptProgram(IDirect3DDevice9* device, const std::string& vertex,
+                         const std::string& fragment);
+// Hands the caller's program over to the device, to keep under its sources.
+void KeepProgram(IDirect3DDevice9* device, const std::string& vertex, const std::string& fragment,
+                 unsigned program);
 
 // GL texture name and target behind a Direct3D texture of this platform
 // (0 for nullptr).

@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <malloc.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -410,6 +412,95 @@ TEST_F(EffectDevice, DrawsWithTheSetConstants) {
     EXPECT_EQ(Pixel(kSize / 2, kSize / 2), 0xff0000u);
 }
 
+// Made again from the same text, an effect takes the translation and the
+// linked programs of the one before; an edit to the file or to a file it
+// includes takes effect at once, and two live effects of one text keep their
+// own values.
+TEST_F(EffectDevice, EffectsMadeAgainFollowEditsAndLiveCopiesKeepTheirOwnValues) {
+    char folder[] = "/tmp/kl_effect_again_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string main = std::string(folder) + "/main.fx";
+    const std::string include = std::string(folder) + "/colour.fxh";
+    const auto write = [](const std::string& path, const std::string& text) {
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    };
+    const std::string shaders =
+        "struct VOut { float4 pos : POSITION; };\n"
+        "VOut VS(float4 p : POSITION) { VOut o; o.pos = p; return o; }\n";
+    const std::string technique =
+        "technique Flat { pass P0 { VertexShader = compile vs_2_0 VS(); "
+        "PixelShader = compile ps_2_0 PS(); CullMode = None; ZEnable = false; } }\n";
+    write(main, "#include \"colour.fxh\"\n" + shaders + "float4 PS() : COLOR { return COLOUR; }\n" +
+                    technique);
+    write(include, "#define COLOUR float4(0, 1, 0, 1)\n");
+    const auto drawn = [&](ID3DXEffect* effect) {
+        EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.0f, 0), S_OK);
+        EXPECT_EQ(device_->BeginScene(), S_OK);
+        EXPECT_EQ(effect->Begin(nullptr, 0), S_OK);
+        EXPECT_EQ(effect->BeginPass(0), S_OK);
+        DrawQuad();
+        EXPECT_EQ(effect->EndPass(), S_OK);
+        EXPECT_EQ(effect->End(), S_OK);
+        EXPECT_EQ(device_->EndScene(), S_OK);
+        return Pixel(kSize / 2, kSize / 2);
+    };
+    const auto fromFile = [&] {
+        ID3DXEffect* effect = nullptr;
+        EXPECT_EQ(D3DXCreateEffectFromFileW(device_, Widen(main).c_str(), nullptr, nullptr, 0,
+                                            nullptr, &effect, nullptr),
+                  S_OK);
+        return effect;
+    };
+    for (DWORD expected : {0x00ff00u, 0x00ff00u}) {
+        ID3DXEffect* effect = fromFile();
+        ASSERT_NE(effect, nullptr);
+        EXPECT_EQ(drawn(effect), expected);
+        effect->Release();
+    }
+    write(include, "#define COLOUR float4(1, 0, 0, 1)\n");
+    ID3DXEffect* edited = fromFile();
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(drawn(edited), 0xff0000u) << "an edited include";
+    edited->Release();
+    write(main, shaders + "float4 PS() : COLOR { return float4(0, 0, 1, 1); }\n" + technique);
+    edited = fromFile();
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(drawn(edited), 0x0000ffu) << "an edited file";
+    edited->Release();
+    std::remove(include.c_str());
+    std::remove(main.c_str());
+    rmdir(folder);
+
+    const D3DXMATRIX identity(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+    const D3DXVECTOR4 red(1, 0, 0, 1), blue(0, 0, 1, 1);
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);  // leaves its programs with the device
+    effect_->Release();
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    ID3DXEffect* first = effect_;
+    effect_ = nullptr;
+    ASSERT_EQ(first->SetMatrix("matWVP", &identity), S_OK);
+    ASSERT_EQ(first->SetVector("tint", &red), S_OK);
+    EXPECT_EQ(drawn(first), 0xff0000u);
+    ASSERT_EQ(CreateFromText(kFlatColour), S_OK);
+    ASSERT_EQ(effect_->SetMatrix("matWVP", &identity), S_OK);
+    ASSERT_EQ(effect_->SetVector("tint", &blue), S_OK);
+    EXPECT_EQ(drawn(effect_), 0x0000ffu);
+    EXPECT_EQ(drawn(first), 0xff0000u) << "the first copy after the second drew";
+    first->Release();
+    // A copy made after the first went starts from the file's values, not
+    // from what the first had set.
+    ID3DXEffect* third = nullptr;
+    ASSERT_EQ(D3DXCreateEffect(device_, kFlatColour, sizeof kFlatColour - 1, nullptr, nullptr, 0,
+                               nullptr, &third, nullptr),
+              S_OK);
+    ASSERT_EQ(third->SetMatrix("matWVP", &identity), S_OK);
+    EXPECT_EQ(drawn(third), 0x00ff00u);
+    third->Release();
+}
+
 // The program's frames on an offscreen device: effect draws from a buffer that
 // never changes, each with new constants. Only Present ends such a frame;
 // were frames not submitted and limited there, every queued frame would keep
@@ -419,8 +510,8 @@ TEST_F(EffectDevice, FramesOfEffectDrawsDoNotPileUpOffscreen) {
     const QuadVertex quad[] = {
         {-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {1, -1, 0.5f, 1, 1}};
     IDirect3DVertexBuffer9* buffer = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(sizeof quad, 0, D3DFVF_XYZ | D3DFVF_TEX1,
-                                          D3DPOOL_MANAGED, &buffer, nullptr),
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof quad, 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_MANAGED,
+                                          &buffer, nullptr),
               S_OK);
     void* data = nullptr;
     ASSERT_EQ(buffer->Lock(0, 0, &data, 0), S_OK);

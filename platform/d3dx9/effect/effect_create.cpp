@@ -11,7 +11,12 @@
 #include <d3dx9.h>
 
 #include <cstdio>
+#include <list>
+#include <mutex>
 #include <new>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,6 +45,64 @@ kl::hlsl::IncludeReader MakeIncludeReader(LPD3DXINCLUDE include) {
     };
 }
 
+// Translations already made, so that an effect made again from an unchanged
+// file (as at every device reset) is not translated again. The file itself is
+// still read each time: an entry serves only the same path, text and defines,
+// and only while every file the text included reads as it did.
+struct Translation {
+    std::string path, text;
+    std::vector<std::pair<std::string, std::string>> defines;
+    struct Inclusion {
+        std::string includer, name, resolved, contents;
+    };
+    std::vector<Inclusion> inclusions;
+    kl::hlsl::CompiledEffect effect;
+};
+
+class Translations {
+public:
+    // A copy of the stored translation for these inputs, if there is one.
+    bool Find(const std::string& path, const std::string& text,
+              const kl::hlsl::PreprocessOptions& options, kl::hlsl::CompiledEffect& out) {
+        std::lock_guard<std::mutex> hold(lock_);
+        for (auto t = kept_.begin(); t != kept_.end(); ++t) {
+            if (t->path != path || t->text != text || t->defines != options.defines ||
+                !IncludesUnchanged(*t, options.includeReader))
+                continue;
+            kept_.splice(kept_.begin(), kept_, t);  // most recently used first
+            out = t->effect;
+            return true;
+        }
+        return false;
+    }
+
+    void Store(Translation translation) {
+        constexpr size_t kMostKept = 8;
+        std::lock_guard<std::mutex> hold(lock_);
+        kept_.push_front(std::move(translation));
+        if (kept_.size() > kMostKept) kept_.pop_back();
+    }
+
+private:
+    static bool IncludesUnchanged(const Translation& t, const kl::hlsl::IncludeReader& read) {
+        for (const Translation::Inclusion& i : t.inclusions) {
+            std::string resolved, contents;
+            if (!read || !read(i.includer, i.name, resolved, contents) || resolved != i.resolved ||
+                contents != i.contents)
+                return false;
+        }
+        return true;
+    }
+
+    std::mutex lock_;
+    std::list<Translation> kept_;
+};
+
+Translations& StoredTranslations() {
+    static Translations* translations = new Translations;  // lives until exit
+    return *translations;
+}
+
 HRESULT CreateFromText(LPDIRECT3DDEVICE9 device, const std::string& path, const std::string& text,
                        const D3DXMACRO* defines, LPD3DXINCLUDE include, LPD3DXEFFECTPOOL pool,
                        LPD3DXEFFECT* ppEffect, LPD3DXBUFFER* ppErrors) {
@@ -55,7 +118,22 @@ HRESULT CreateFromText(LPDIRECT3DDEVICE9 device, const std::string& path, const 
     options.prologues.fragment = kl::d3d9::kFragmentPrologueGlsl;
     kl::hlsl::CompiledEffect compiled;
     try {
-        compiled = kl::hlsl::CompileEffect(path, text, options);
+        if (!StoredTranslations().Find(path, text, options.preprocess, compiled)) {
+            // Remember what the text includes, to know when a stored
+            // translation no longer holds.
+            Translation made{path, text, options.preprocess.defines, {}, {}};
+            const kl::hlsl::IncludeReader read = options.preprocess.includeReader;
+            options.preprocess.includeReader =
+                [&made, read](const std::string& includer, const std::string& name,
+                              std::string& resolved, std::string& contents) {
+                    if (!read(includer, name, resolved, contents)) return false;
+                    made.inclusions.push_back({includer, name, resolved, contents});
+                    return true;
+                };
+            compiled = kl::hlsl::CompileEffect(path, text, options);
+            made.effect = compiled;
+            StoredTranslations().Store(std::move(made));
+        }
     } catch (const kl::hlsl::CompileError& error) {
         Report(error.what(), ppErrors);
         return E_FAIL;

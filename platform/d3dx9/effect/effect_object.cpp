@@ -29,7 +29,8 @@ Effect::~Effect() {
     // The device must not keep drawing with a program that is about to go.
     if (programBound_) kl::d3d9::BindProgram(device_, nullptr);
     for (Technique& t : techniques_)
-        for (Pass& p : t.passes) DeleteGlslProgram(p.binding.glProgram);
+        for (Pass& p : t.passes)
+            kl::d3d9::KeepProgram(device_, p.vertexSource, p.fragmentSource, p.binding.glProgram);
     for (Parameter& p : parameters_)
         if (p.texture) p.texture->Release();
     for (auto& saved : savedTextures_)
@@ -83,7 +84,10 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
     if (!pass.hasProgram) return true;
     const hlsl::GeneratedPass& program = source.program;
     std::string log;
-    pass.binding.glProgram = LinkGlslProgram(program.vertexSource, program.fragmentSource, log);
+    pass.binding.glProgram =
+        kl::d3d9::TakeKeptProgram(device_, program.vertexSource, program.fragmentSource);
+    if (!pass.binding.glProgram)
+        pass.binding.glProgram = LinkGlslProgram(program.vertexSource, program.fragmentSource, log);
     if (!pass.binding.glProgram) {
         // The translator's output should always link; if it does not, say
         // where and pass on the GL compiler's words.
@@ -91,6 +95,8 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
                                                          source.name + "' does not link: " + log);
         return false;
     }
+    pass.vertexSource = program.vertexSource;
+    pass.fragmentSource = program.fragmentSource;
     for (const hlsl::GeneratedInput& in : program.inputs)
         pass.binding.inputs.push_back(kl::d3d9::VertexInputBinding{
             static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), in.location});

@@ -79,6 +79,9 @@ private:
         std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> states;
         bool hasProgram = false;
         kl::d3d9::ProgramBinding binding;
+        // What the program was linked from: the device keeps it under these
+        // when the effect goes.
+        std::string vertexSource, fragmentSource;
         std::vector<UniformSlot> uniforms;
         std::vector<SamplerSlot> samplers;
     };
