@@ -88,8 +88,7 @@ bool Device::CreateBackBuffer() {
     const FormatInfo& colour = *FindFormat(parameters_.BackBufferFormat);
     const GLsizei width = static_cast<GLsizei>(parameters_.BackBufferWidth);
     const GLsizei height = static_cast<GLsizei>(parameters_.BackBufferHeight);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    gl::ClearErrors();
     glCreateTextures(GL_TEXTURE_2D, 1, &backBufferTexture_);
     glTextureStorage2D(backBufferTexture_, 1, colour.internalFormat, width, height);
     glTextureParameteriv(backBufferTexture_, GL_TEXTURE_SWIZZLE_RGBA, colour.swizzle);
@@ -100,7 +99,7 @@ bool Device::CreateBackBuffer() {
         glNamedRenderbufferStorage(depthBuffer_, depth.internalFormat, width, height);
         depthHasStencil_ = depth.stencil;
     }
-    if (glGetError() != GL_NO_ERROR) return false;
+    if (gl::HadErrors()) return false;
     const bool lockable = (parameters_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0;
     if (backBuffer_)
         backBuffer_->Rebind(backBufferTexture_, parameters_.BackBufferWidth,

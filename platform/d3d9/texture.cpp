@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "gl/check.h"
+
 namespace kl::d3d9 {
 
 UINT FullMipCount(UINT width, UINT height) {
@@ -19,11 +21,10 @@ Texture* Texture::Create(Device* device, UINT width, UINT height, UINT levels, D
         levels == 0 ? FullMipCount(width, height) : std::min(levels, FullMipCount(width, height));
     GLuint name = 0;
     glCreateTextures(GL_TEXTURE_2D, 1, &name);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    gl::ClearErrors();
     glTextureStorage2D(name, static_cast<GLsizei>(count), format.internalFormat,
                        static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    if (glGetError() != GL_NO_ERROR) {
+    if (gl::HadErrors()) {
         glDeleteTextures(1, &name);
         return nullptr;
     }

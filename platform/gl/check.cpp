@@ -11,4 +11,15 @@ void ReportErrors(const char* file, int line) {
         std::fprintf(stderr, "%s(%d): GL error 0x%04x\n", file, line, error);
 }
 
+void ClearErrors() {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+bool HadErrors() {
+    bool failed = false;
+    while (glGetError() != GL_NO_ERROR) failed = true;
+    return failed;
+}
+
 }  // namespace kl::gl

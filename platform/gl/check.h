@@ -7,6 +7,12 @@ namespace kl::gl {
 // Reports (to standard error) any pending GL error with the place it was seen.
 void ReportErrors(const char* file, int line);
 
+// For calls that may fail at run time (storage that does not fit): drop what
+// is pending before them, then ask whether any of them failed. Unlike the
+// checks below these stay in release builds.
+void ClearErrors();
+bool HadErrors();
+
 }  // namespace kl::gl
 
 #ifdef NDEBUG

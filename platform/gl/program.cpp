@@ -15,27 +15,34 @@ std::string ShaderLog(GLuint shader) {
     return text.data();
 }
 
-GLuint CompileStage(GLenum stage, const std::string& source, std::string* log) {
+std::string ProgramLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    glGetProgramInfoLog(program, length, nullptr, text.data());
+    return text.data();
+}
+
+GLuint CompileStage(GLenum stage, const std::string& source, const ProgramErrors& onError) {
     const GLuint shader = glCreateShader(stage);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
-    GLint ok = 0;
+    GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        *log += ShaderLog(shader);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
+    if (ok) return shader;
+    onError(stage == GL_VERTEX_SHADER ? ProgramStep::VertexShader : ProgramStep::FragmentShader,
+            ShaderLog(shader));
+    glDeleteShader(shader);
+    return 0;
 }
 
 }  // namespace
 
 unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmentSource,
-                     std::string* log) {
-    const GLuint vertex = CompileStage(GL_VERTEX_SHADER, vertexSource, log);
-    const GLuint fragment = CompileStage(GL_FRAGMENT_SHADER, fragmentSource, log);
+                     const ProgramErrors& onError) {
+    const GLuint vertex = CompileStage(GL_VERTEX_SHADER, vertexSource, onError);
+    const GLuint fragment = CompileStage(GL_FRAGMENT_SHADER, fragmentSource, onError);
     if (!vertex || !fragment) {
         if (vertex) glDeleteShader(vertex);
         if (fragment) glDeleteShader(fragment);
@@ -45,20 +52,22 @@ unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmen
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     glLinkProgram(program);
+    glDetachShader(program, vertex);
+    glDetachShader(program, fragment);
     glDeleteShader(vertex);
     glDeleteShader(fragment);
-    GLint ok = 0;
+    GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-        glGetProgramInfoLog(program, length, nullptr, text.data());
-        *log += text.data();
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
+    if (ok) return program;
+    onError(ProgramStep::Link, ProgramLog(program));
+    glDeleteProgram(program);
+    return 0;
+}
+
+unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmentSource,
+                     std::string* log) {
+    return LinkProgram(vertexSource, fragmentSource,
+                       [log](ProgramStep, const std::string& infoLog) { *log += infoLog; });
 }
 
 }  // namespace kl::gl

@@ -1,12 +1,23 @@
-// Compiling and linking GLSL programs.
+// Compiling and linking GLSL programs: the one place this platform does it
+// (the fixed-function programs, the font's program, the effects' passes).
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace kl::gl {
 
-// Compiles both stages and links them; 0 with the compiler's log in *log on
-// failure. The current context owns the program.
+enum class ProgramStep { VertexShader, FragmentShader, Link };
+
+// Told about each step that failed, with GL's info log for it.
+using ProgramErrors = std::function<void(ProgramStep step, const std::string& infoLog)>;
+
+// Compiles both stages (both, so that both logs are seen) and links them on the
+// current context, which owns the program. 0 on failure.
+unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmentSource,
+                     const ProgramErrors& onError);
+
+// The same, appending each failed step's log as GL wrote it to *log.
 unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmentSource,
                      std::string* log);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "d3d9/device_bridge.h"
+#include "gl/program.h"
 #include "device_fixture.h"
 
 namespace kl::test {
@@ -192,23 +193,9 @@ TEST_F(D3d9DeviceTest, BoundProgramSeesANullTextureAsOpaqueBlack) {
                                  "    colour = vec4(s.a, s.r, s.g + s.b, 1.0);\n"
                                  "    kl_d3d_alpha_test(colour);\n"
                                  "}\n";
-    const char* sources[2] = {vertex.c_str(), fragment.c_str()};
-    const GLenum stages[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
-    const GLuint program = glCreateProgram();
-    for (int i = 0; i < 2; ++i) {
-        const GLuint shader = glCreateShader(stages[i]);
-        glShaderSource(shader, 1, &sources[i], nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        ASSERT_TRUE(ok) << sources[i];
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    ASSERT_TRUE(linked);
+    std::string log;
+    const GLuint program = kl::gl::LinkProgram(vertex, fragment, &log);
+    ASSERT_NE(program, 0u) << log;
     kl::d3d9::ProgramBinding binding;
     binding.glProgram = program;
     binding.inputs = {{D3DDECLUSAGE_POSITION, 0, 0}};

@@ -2,6 +2,8 @@
 
 #include <GL/glcorearb.h>
 
+#include "gl/program.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -15,52 +17,25 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-GLuint CompileStage(GLenum kind, const std::string& source, std::string& log) {
-    const GLuint shader = glCreateShader(kind);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok) return shader;
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
-    glGetShaderInfoLog(shader, length, nullptr, info.data());
-    log +=
-        (kind == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") + OneLine(info.data());
-    glDeleteShader(shader);
-    return 0;
+std::string StepLabel(kl::gl::ProgramStep step) {
+    switch (step) {
+        case kl::gl::ProgramStep::VertexShader:
+            return "vertex shader: ";
+        case kl::gl::ProgramStep::FragmentShader:
+            return "fragment shader: ";
+        case kl::gl::ProgramStep::Link:
+            return "link: ";
+    }
+    return "";
 }
 
 }  // namespace
 
 unsigned LinkGlslProgram(const std::string& vertex, const std::string& fragment, std::string& log) {
-    const GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, log);
-    const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragment, log);
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        if (fs) glDeleteShader(fs);
-        return 0;
-    }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDetachShader(program, vs);
-    glDetachShader(program, fs);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok) return program;
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
-    glGetProgramInfoLog(program, length, nullptr, info.data());
-    log += "link: " + OneLine(info.data());
-    glDeleteProgram(program);
-    return 0;
+    return kl::gl::LinkProgram(vertex, fragment,
+                               [&log](kl::gl::ProgramStep step, const std::string& infoLog) {
+                                   log += StepLabel(step) + OneLine(infoLog);
+                               });
 }
 
 void DeleteGlslProgram(unsigned program) {

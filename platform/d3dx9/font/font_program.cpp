@@ -7,7 +7,7 @@
 
 #include <GL/glcorearb.h>
 
-#include <vector>
+#include "gl/program.h"
 
 namespace kl::d3dx9::font {
 
@@ -46,42 +46,6 @@ std::string Source(const char* prologue, const char* body) {
     return std::string("#version 450 core\n") + prologue + "\n" + body;
 }
 
-GLuint CompileStage(GLenum stage, const std::string& source, std::string* log) {
-    const GLuint shader = glCreateShader(stage);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok == GL_TRUE) return shader;
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
-    glGetShaderInfoLog(shader, length, nullptr, info.data());
-    *log += info.data();
-    glDeleteShader(shader);
-    return 0;
-}
-
-GLuint LinkStages(GLuint vertex, GLuint fragment, std::string* log) {
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glLinkProgram(program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok == GL_TRUE) return program;
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
-    glGetProgramInfoLog(program, length, nullptr, info.data());
-    *log += info.data();
-    glDeleteProgram(program);
-    return 0;
-}
-
 }  // namespace
 
 const D3DVERTEXELEMENT9 FontProgram::kVertexElements[3] = {
@@ -99,16 +63,9 @@ FontProgram::~FontProgram() {
 bool FontProgram::Build(IDirect3DDevice9* device, std::string* log) {
     device_ = device;
     kl::d3d9::MakeDeviceContextCurrent(device);
-    const GLuint vertex =
-        CompileStage(GL_VERTEX_SHADER, Source(kl::d3d9::kVertexPrologueGlsl, kVertexMain), log);
-    const GLuint fragment = CompileStage(
-        GL_FRAGMENT_SHADER, Source(kl::d3d9::kFragmentPrologueGlsl, kFragmentMain), log);
-    if (vertex == 0 || fragment == 0) {
-        if (vertex != 0) glDeleteShader(vertex);
-        if (fragment != 0) glDeleteShader(fragment);
-        return false;
-    }
-    const GLuint program = LinkStages(vertex, fragment, log);
+    const GLuint program =
+        kl::gl::LinkProgram(Source(kl::d3d9::kVertexPrologueGlsl, kVertexMain),
+                            Source(kl::d3d9::kFragmentPrologueGlsl, kFragmentMain), log);
     if (program == 0) return false;
     binding_.glProgram = program;
     binding_.inputs = {{D3DDECLUSAGE_POSITION, 0, kPositionLocation},
