@@ -69,6 +69,9 @@ bool RestoreLostDevice(IDirect3DDevice9* device) {
                 ShutdownFramework(0);
                 return false;
             }
+            // The new device may itself be lost at creation: then there is
+            // none yet, the device stays lost and the idle passes retry.
+            if (!state.GetDevice()) return false;
         }
     }
     state.SetDeviceLost(false);

@@ -103,6 +103,36 @@ TEST_F(DeviceFailures, DeviceLostAtCreationIsCreatedLaterByTheFrameLoop) {
               (Strings{"created", "reset", "update", "draw"}));
 }
 
+TEST_F(DeviceFailures, LostRecreationAfterAFailedResetKeepsTheDeviceLostAndRetries) {
+    ASSERT_EQ(CreateDefaultDevice(0, true, 640, 480, nullptr, nullptr, nullptr), S_OK);
+    FrameworkState& state = GetFrameworkState();
+    Device()->cooperativeAnswers = {D3DERR_DEVICENOTRESET};
+    Device()->resetAnswers = {D3DERR_INVALIDCALL};
+    direct3d->hardware.adapters[0].types[0].createResult = D3DERR_DEVICELOST;
+    state.SetDeviceLost(true);
+    Events().clear();
+
+    RenderOneFrame();  // the reset fails, the new device is lost at creation
+    EXPECT_EQ(state.GetDevice(), nullptr);
+    EXPECT_TRUE(state.GetDeviceLost());
+    EXPECT_EQ(EventsMatching({"update", "draw"}), Strings{});
+
+    const int64_t before = kl::testing::ManualClockTicks();
+    RenderOneFrame();  // still lost: the idle pass sleeps and tries again
+    EXPECT_EQ(kl::testing::ManualClockTicks() - before, 50000);
+    EXPECT_EQ(state.GetDevice(), nullptr);
+    EXPECT_TRUE(state.GetDeviceLost());
+
+    direct3d->hardware.adapters[0].types[0].createResult = S_OK;
+    RenderOneFrame();
+    ASSERT_NE(Device(), nullptr);
+    RenderOneFrame();
+    EXPECT_FALSE(state.GetDeviceLost());
+    EXPECT_EQ(DeviceCallbacks(), (Strings{"lost", "destroyed", "created", "reset"}));
+    EXPECT_EQ(EventsMatching({"update", "draw"}), (Strings{"update", "draw"}));
+    EXPECT_TRUE(MessageBoxTexts().empty());
+}
+
 TEST_F(DeviceFailures, DesktopFormatChangeWhileLostMovesTheDeviceToTheNewFormat) {
     direct3d->hardware.adapters[0].formatPairs.push_back({D3DFMT_R5G6B5, D3DFMT_R5G6B5});
     direct3d->hardware.adapters[0].modes.push_back({640, 480, 60, D3DFMT_R5G6B5});
