@@ -139,9 +139,13 @@ void ApplyCursorSettings() {
             device->ShowCursor(FALSE);
         }
     }
-    if (!windowed && state.GetClipCursorWhenFullscreen()) {
-        RECT windowRect{};
-        GetWindowRect(window, &windowRect);
+    // Before the window exists (the application configures the cursor
+    // first) there is no rectangle to confine the cursor to: an empty one
+    // would pin it to a point of the screen.
+    RECT windowRect{};
+    if (!windowed && state.GetClipCursorWhenFullscreen() && window &&
+        GetWindowRect(window, &windowRect) && windowRect.right > windowRect.left &&
+        windowRect.bottom > windowRect.top) {
         ClipCursor(&windowRect);
         return;
     }

@@ -101,6 +101,8 @@ Handling OnClose(FrameworkState& state, HWND window) {
     HMENU menu = GetMenu(window);
     if (menu) DestroyMenu(menu);
     DestroyWindow(window);
+    // The cursor may be confined to the window that is going away.
+    ClipCursor(nullptr);
     UnregisterClassW(kFrameworkWindowClass, nullptr);
     state.SetFocusWindow(nullptr);
     state.SetFullscreenDeviceWindow(nullptr);

@@ -68,6 +68,27 @@ TEST_F(CursorTest, FullscreenWithoutCursorOrClipHidesAndFrees) {
     EXPECT_EQ(0, device.cursorPropertiesCalls);
 }
 
+TEST_F(CursorTest, ClipIsReleasedWhenTheWindowCloses) {
+    UseSettings(false);
+    ConfigureFullscreenCursor(true, true);
+    RECT clip{};
+    ASSERT_TRUE(kl::testing::CursorClipRect(&clip));
+    SendMessageW(window, WM_CLOSE, 0, 0);  // as the shutdown and the close button do
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(kl::testing::CursorClipRect(&clip));
+}
+
+// The application configures the cursor before its window exists, when no
+// settings are current yet (which counts as fullscreen).
+using CursorBeforeWindow = FrameworkTest;
+
+TEST_F(CursorBeforeWindow, ConfiguringTheCursorLeavesItFree) {
+    RECT clip{10, 10, 50, 50};
+    ClipCursor(&clip);
+    ConfigureFullscreenCursor(true, true);
+    EXPECT_FALSE(kl::testing::CursorClipRect(&clip));
+}
+
 // The platform's arrow is a monochrome cursor: a 32 x 64 mask holding the AND
 // mask above the XOR mask. Inside the arrow (rows 0-15, x <= y) the AND mask
 // is clear; the outline (x == 0, x == y or row 15) is black in the XOR mask,
