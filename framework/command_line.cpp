@@ -25,8 +25,8 @@ struct CommandLineOption {
     const WCHAR* name;
     OptionValue value;
     // value is null for flags and for an optional value that was not given.
-    // False when the value is unusable; the option is then ignored.
-    bool (*apply)(FrameworkState& state, const WCHAR* value);
+    // An unusable value leaves the state as it was.
+    void (*apply)(FrameworkState& state, const WCHAR* value);
 };
 
 WCHAR FoldAsciiCase(WCHAR c) {
@@ -47,94 +47,75 @@ int32_t ParseInteger(const WCHAR* text) {
     return static_cast<int32_t>(value);
 }
 
-bool ApplyAdapter(FrameworkState& state, const WCHAR* value) {
+void ApplyAdapter(FrameworkState& state, const WCHAR* value) {
     state.SetOverrideAdapter(ParseInteger(value));
-    return true;
 }
-bool ApplyWindowed(FrameworkState& state, const WCHAR*) {
+void ApplyWindowed(FrameworkState& state, const WCHAR*) {
     state.SetOverrideWindowed(true);
-    return true;
 }
-bool ApplyFullscreen(FrameworkState& state, const WCHAR*) {
+void ApplyFullscreen(FrameworkState& state, const WCHAR*) {
     state.SetOverrideFullscreen(true);
-    return true;
 }
-bool ApplyForceHal(FrameworkState& state, const WCHAR*) {
+void ApplyForceHal(FrameworkState& state, const WCHAR*) {
     state.SetForceHal(true);
-    return true;
 }
-bool ApplyForceRef(FrameworkState& state, const WCHAR*) {
+void ApplyForceRef(FrameworkState& state, const WCHAR*) {
     state.SetForceRef(true);
-    return true;
 }
-bool ApplyForcePureHwvp(FrameworkState& state, const WCHAR*) {
+void ApplyForcePureHwvp(FrameworkState& state, const WCHAR*) {
     state.SetForcePureHwvp(true);
-    return true;
 }
-bool ApplyForceHwvp(FrameworkState& state, const WCHAR*) {
+void ApplyForceHwvp(FrameworkState& state, const WCHAR*) {
     state.SetForceHwvp(true);
-    return true;
 }
-bool ApplyForceSwvp(FrameworkState& state, const WCHAR*) {
+void ApplyForceSwvp(FrameworkState& state, const WCHAR*) {
     state.SetForceSwvp(true);
-    return true;
 }
-bool ApplyForceVsync(FrameworkState& state, const WCHAR* value) {
+void ApplyForceVsync(FrameworkState& state, const WCHAR* value) {
     state.SetOverrideVsync(ParseInteger(value));
-    return true;
 }
 // A negative size would reach the window and the back buffer as a huge
-// unsigned size; such a value is refused like a malformed option.
-bool ApplyWidth(FrameworkState& state, const WCHAR* value) {
+// unsigned size; such a value is refused like a malformed argument.
+void ApplyWidth(FrameworkState& state, const WCHAR* value) {
     const int32_t width = ParseInteger(value);
-    if (width < 0) return false;
+    if (width < 0) return;
     state.SetOverrideWidth(width);
-    return true;
 }
-bool ApplyHeight(FrameworkState& state, const WCHAR* value) {
+void ApplyHeight(FrameworkState& state, const WCHAR* value) {
     const int32_t height = ParseInteger(value);
-    if (height < 0) return false;
+    if (height < 0) return;
     state.SetOverrideHeight(height);
-    return true;
 }
-bool ApplyStartX(FrameworkState& state, const WCHAR* value) {
+void ApplyStartX(FrameworkState& state, const WCHAR* value) {
     state.SetOverrideStartX(ParseInteger(value));
-    return true;
 }
-bool ApplyStartY(FrameworkState& state, const WCHAR* value) {
+void ApplyStartY(FrameworkState& state, const WCHAR* value) {
     state.SetOverrideStartY(ParseInteger(value));
-    return true;
 }
 // Time must not run backwards or jump to infinity, so negative and
 // non-finite frame times are refused.
-bool ApplyConstantFrameTime(FrameworkState& state, const WCHAR* value) {
+void ApplyConstantFrameTime(FrameworkState& state, const WCHAR* value) {
     const float seconds =
         value ? static_cast<float>(std::wcstod(value, nullptr)) : kDefaultConstantFrameTime;
-    if (!std::isfinite(seconds) || seconds < 0.0f) return false;
+    if (!std::isfinite(seconds) || seconds < 0.0f) return;
     state.SetOverrideConstantFrameTime(true);
     state.SetOverrideConstantFrameTimeValue(seconds);
     EnableConstantFrameTime(true, seconds);
-    return true;
 }
-bool ApplyQuitAfterFrame(FrameworkState& state, const WCHAR* value) {
+void ApplyQuitAfterFrame(FrameworkState& state, const WCHAR* value) {
     state.SetQuitAfterFrame(ParseInteger(value));
-    return true;
 }
-bool ApplyNoErrorBoxes(FrameworkState& state, const WCHAR*) {
+void ApplyNoErrorBoxes(FrameworkState& state, const WCHAR*) {
     state.SetShowErrorBoxes(false);
-    return true;
 }
-bool ApplyNoStats(FrameworkState& state, const WCHAR*) {
+void ApplyNoStats(FrameworkState& state, const WCHAR*) {
     state.SetNoStats(true);
-    return true;
 }
-bool ApplyRelaunchMediaShell(FrameworkState& state, const WCHAR*) {
+void ApplyRelaunchMediaShell(FrameworkState& state, const WCHAR*) {
     state.SetRelaunchMediaShellAtExit(true);
-    return true;
 }
-bool ApplyAutomation(FrameworkState& state, const WCHAR*) {
+void ApplyAutomation(FrameworkState& state, const WCHAR*) {
     state.SetAutomation(true);
-    return true;
 }
 
 // In the order the names are tried.
@@ -160,18 +141,25 @@ const CommandLineOption kOptions[] = {
     {L"automation", OptionValue::None, ApplyAutomation},
 };
 
-// Tries one option at the cursor. A matched name leaves the cursor after it
-// even when the value is missing, so later names see the rest.
+// Tries one option at the cursor; true when the option takes the argument.
+// A matched name leaves the cursor after it even when the value is missing,
+// so later names see the rest. A value that is there takes the argument
+// whether or not it is usable: what follows a long value is never read as a
+// second option.
 bool TryOption(const CommandLineOption& option, const WCHAR*& cursor, FrameworkState& state) {
     if (!MatchOption(cursor, option.name)) return false;
     WCHAR value[kFrameworkStringLength];
     switch (option.value) {
         case OptionValue::None:
-            return option.apply(state, nullptr);
+            option.apply(state, nullptr);
+            return true;
         case OptionValue::Required:
-            return ReadOptionValue(cursor, value) && option.apply(state, value);
+            if (!ReadOptionValue(cursor, value)) return false;
+            option.apply(state, value);
+            return true;
         case OptionValue::Optional:
-            return option.apply(state, ReadOptionValue(cursor, value) ? value : nullptr);
+            option.apply(state, ReadOptionValue(cursor, value) ? value : nullptr);
+            return true;
     }
     return false;
 }

@@ -94,6 +94,22 @@ TEST_F(CommandLineTest, UnusableFrameTimesAndSizesAreRefused) {
     EXPECT_EQ(INT32_MAX, state.GetOverrideWidth());
 }
 
+// A refused value takes its argument like a usable one: the text after a
+// value of 255 characters (where the value is cut) is not read as a second
+// option, and the option keeps what an earlier argument gave it.
+TEST_F(CommandLineTest, RefusedValueTakesItsWholeArgument) {
+    FrameworkState& state = GetFrameworkState();
+    const std::wstring padding(253, L'0');
+    ReadCommandLineArgument(L"-width:800");
+    ReadCommandLineArgument((L"-width:-1" + padding + L"height:300").c_str());
+    EXPECT_EQ(800, state.GetOverrideWidth());
+    EXPECT_EQ(0, state.GetOverrideHeight());
+
+    ReadCommandLineArgument((L"-constantframetime:-1" + padding + L"quitafterframe:5").c_str());
+    EXPECT_FALSE(state.GetOverrideConstantFrameTime());
+    EXPECT_EQ(0, state.GetQuitAfterFrame());
+}
+
 TEST_F(CommandLineTest, EveryFlagSetsItsField) {
     ReadCommandLine(
         L"app.exe -windowed:yes /FULLSCREEN -forcehal -forceref -forcepurehwvp -forcehwvp "
