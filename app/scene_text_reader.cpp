@@ -2,6 +2,13 @@
 
 #include <cwchar>
 
+namespace {
+
+// Ctrl+Z: a text-mode read on Windows ends the file at this byte.
+constexpr int kTextEnd = 0x1A;
+
+}  // namespace
+
 PieceKind ClassifyPiece(const wchar_t* piece) {
     if (piece[0] == L'!') return PieceKind::Comment;
     if (piece[0] == L'\n') return PieceKind::EmptyLine;
@@ -16,6 +23,11 @@ SceneTextReader::~SceneTextReader() {
 
 int SceneTextReader::ReadCharacter() {
     const int byte = std::fgetc(file_);
+    if (byte == kTextEnd) {
+        // Put back, so that every later read stops at the same byte.
+        std::ungetc(byte, file_);
+        return EOF;
+    }
     if (byte != '\r') return byte;
     const int next = std::fgetc(file_);
     if (next == '\n') return '\n';

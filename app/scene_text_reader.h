@@ -20,8 +20,9 @@ PieceKind ClassifyPiece(const wchar_t* piece);
 // with its line break if that fits into 259 characters, otherwise the next 259
 // characters of the line. Each byte becomes one wide character. A carriage
 // return directly followed by a line feed reads as one line break on every
-// system, as a text-mode read does on Windows; the file itself is opened as
-// bytes so that the rule does not depend on the C library.
+// system, and the byte 0x1A ends the text, as a text-mode read does on
+// Windows; the file itself is opened as bytes so that the rules do not depend
+// on the C library.
 class SceneTextReader {
 public:
     // Takes ownership of the open file (nullptr gives a reader at its end).

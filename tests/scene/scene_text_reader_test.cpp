@@ -99,6 +99,20 @@ TEST_F(SceneTextReaderTest, LoneCarriageReturnStaysACharacter) {
     EXPECT_EQ(pieces[1].text, L"\r");
 }
 
+// An editor that ends its files with Ctrl+Z: the text ends at that byte.
+TEST_F(SceneTextReaderTest, ByteOneAEndsTheText) {
+    int count = 0;
+    ListLoadOutcome outcome{};
+    const auto entries = LoadedEntries("a.txt\nb.txt\n\x1A", &count, &outcome);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(outcome.result, S_OK);
+    EXPECT_EQ(entries.size(), 2u);
+
+    const std::vector<Piece> pieces = ReadAllPieces("a\x1A\nb.txt\n");
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(pieces[0].text, L"a");
+}
+
 TEST_F(SceneTextReaderTest, BytesWidenOneToOne) {
     const std::vector<Piece> pieces = ReadAllPieces("\xE9t\xE9\n");
     ASSERT_EQ(pieces.size(), 1u);
