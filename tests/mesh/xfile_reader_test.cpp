@@ -82,6 +82,28 @@ TEST(XFileText, ReadsFramesPolygonsNormalsAndMaterials) {
     EXPECT_FLOAT_EQ(g.materials[1].diffuse[1], 1.0f);
 }
 
+// One frame, three one-triangle meshes around two transforms: a transform
+// moves what follows it, and a later one applies before the earlier one.
+TEST(XFileText, FrameTransformsApplyToWhatFollowsAndAccumulate) {
+    const char file[] =
+        "xof 0303txt 0032\n"
+        "Frame Root {\n"
+        "  Mesh Before { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;; }\n"
+        "  FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 10,0,0,1;; }\n"
+        "  Mesh Moved { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;; }\n"
+        "  FrameTransformMatrix { 2,0,0,0, 0,2,0,0, 0,0,2,0, 0,0,0,1;; }\n"
+        "  Mesh ScaledThenMoved { 3; 1;0;0;, 0;1;0;, 0;0;1;; 1; 3;0,1,2;; }\n"
+        "}";
+    Geometry g;
+    ASSERT_EQ(Read(file, g), BuildStatus::Ok);
+    ASSERT_EQ(g.vertices.size(), 9u);
+    ExpectPosition(g, 0, 1, 0, 0);
+    ExpectPosition(g, 3, 11, 0, 0);
+    ExpectPosition(g, 4, 10, 1, 0);
+    ExpectPosition(g, 6, 12, 0, 0);
+    ExpectPosition(g, 8, 10, 0, 2);
+}
+
 TEST(XFileText, SortsFacesIntoOneRangePerMaterial) {
     Geometry g;
     ASSERT_EQ(Read(kTextFile, g), BuildStatus::Ok);
@@ -149,8 +171,8 @@ TEST(XFileText, ShortMaterialListRepeatsItsLastIndex) {
 
 // Nested frames: the inner frame's transform applies first.
 // Inner: translate by (1, 0, 0); outer: scale by 2. (1, 0, 0) ends at (4, 0, 0).
-std::string NestedFramesBinary(bool doubles) {
-    kl::test::BinaryXWriter x(doubles);
+std::string NestedFramesBinary(bool doubles, bool dwordStringEnds = false) {
+    kl::test::BinaryXWriter x(doubles, dwordStringEnds);
     x.Token(31).Name("Vector").Token(10).Guid().Token(42).Name("x").Token(20).Token(11);
     x.Begin("Material", "Wall").Floats({1, 1, 1, 1, 8, 0, 0, 0, 0, 0, 0});
     x.Begin("TextureFilename").String("wall.tga").End().End();
@@ -200,6 +222,14 @@ TEST(XFileBinary, ReadsNestedFramesAndCombinesMeshes) {
 TEST(XFileBinary, ReadsSixtyFourBitFloats) {
     Geometry g;
     ASSERT_EQ(Read(NestedFramesBinary(true), g), BuildStatus::Ok);
+    ExpectNestedFramesGeometry(g);
+}
+
+// The token description gives a string's terminator 32 bits; files written
+// that way read like those with a 16-bit terminator token.
+TEST(XFileBinary, ReadsStringsWithThirtyTwoBitTerminators) {
+    Geometry g;
+    ASSERT_EQ(Read(NestedFramesBinary(false, true), g), BuildStatus::Ok);
     ExpectNestedFramesGeometry(g);
 }
 

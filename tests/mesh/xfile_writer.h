@@ -10,8 +10,11 @@ namespace kl::test {
 
 class BinaryXWriter {
 public:
-    explicit BinaryXWriter(bool doubles = false)
-        : bytes_(doubles ? "xof 0303bin 0064" : "xof 0303bin 0032"), doubles_(doubles) {}
+    // dwordStringEnds: strings end with a 32-bit terminator instead of a token.
+    explicit BinaryXWriter(bool doubles = false, bool dwordStringEnds = false)
+        : bytes_(doubles ? "xof 0303bin 0064" : "xof 0303bin 0032"),
+          doubles_(doubles),
+          dwordStringEnds_(dwordStringEnds) {}
 
     BinaryXWriter& Begin(const std::string& type, const std::string& name = {}) {
         Name(type);
@@ -47,6 +50,7 @@ public:
         Token(2);
         U32(static_cast<uint32_t>(text.size()));
         bytes_ += text;
+        if (dwordStringEnds_) return U32(20);
         return Token(20);
     }
     BinaryXWriter& Name(const std::string& text) {
@@ -76,6 +80,7 @@ private:
 
     std::string bytes_;
     bool doubles_;
+    bool dwordStringEnds_;
 };
 
 }  // namespace kl::test

@@ -143,9 +143,15 @@ private:
         }
     }
 
+    // The terminator after a string is a semicolon or comma token, written by
+    // some files as a 16-bit token and by others as a 32-bit value, whose
+    // upper half (0) is then skipped too: no token has the id 0.
     bool SkipStringTerminator() {
         uint16_t next = 0;
-        if (in_.PeekU16(next) && (next == kTokenSemicolon || next == kTokenComma)) in_.Skip(2);
+        if (in_.PeekU16(next) && (next == kTokenSemicolon || next == kTokenComma)) {
+            in_.Skip(2);
+            if (in_.PeekU16(next) && next == 0) in_.Skip(2);
+        }
         return true;
     }
 

@@ -85,9 +85,7 @@ public:
 
     bool AddObjects(const std::vector<Object>& objects, const Matrix& parent) {
         for (const Object& obj : objects) {
-            if (obj.isReference) continue;
-            if (TypeIs(obj, "Mesh") && !AddMesh(obj, parent)) return false;
-            if (TypeIs(obj, "Frame") && !AddFrame(obj, parent)) return false;
+            if (!obj.isReference && !AddObject(obj, parent)) return false;
         }
         return true;
     }
@@ -95,16 +93,30 @@ public:
     bool FoundMesh() const { return foundMesh_; }
 
 private:
-    // A frame's own transform applies before its parent's.
+    bool AddObject(const Object& obj, const Matrix& world) {
+        if (TypeIs(obj, "Mesh")) return AddMesh(obj, world);
+        if (TypeIs(obj, "Frame")) return AddFrame(obj, world);
+        return true;
+    }
+
+    // A frame's transform applies to the meshes and frames that follow it in
+    // the frame, before its parent's. Further transforms in the same frame
+    // accumulate, each applying before those read earlier, as a nested
+    // frame's would.
     bool AddFrame(const Object& frame, const Matrix& parent) {
-        Matrix local;
+        Matrix world = parent;
         for (const Object& child : frame.children) {
-            if (child.isReference || !TypeIs(child, "FrameTransformMatrix")) continue;
-            xfile::ValueCursor in(child);
-            if (!in.ReadFloats(&local.m[0][0], 16)) return false;
-            break;
+            if (child.isReference) continue;
+            if (TypeIs(child, "FrameTransformMatrix")) {
+                Matrix local;
+                xfile::ValueCursor in(child);
+                if (!in.ReadFloats(&local.m[0][0], 16)) return false;
+                world = Multiply(local, world);
+            } else if (!AddObject(child, world)) {
+                return false;
+            }
         }
-        return AddObjects(frame.children, Multiply(local, parent));
+        return true;
     }
 
     bool AddMesh(const Object& meshObject, const Matrix& world) {
