@@ -305,6 +305,15 @@ TEST_F(MeshDevice, TangentWithoutRoomForItFailsAndChangesNothing) {
     EXPECT_EQ(D3DXCreateMesh(1, 70000, D3DXMESH_MANAGED, decl, device_, &mesh),
               D3DERR_INVALIDCALL);  // 16-bit indices cannot reach that many vertices
     EXPECT_EQ(mesh, nullptr);
+
+    // A mesh has one vertex buffer: a second stream is refused.
+    const D3DVERTEXELEMENT9 twoStreams[] = {
+        {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+        {1, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0},
+        D3DDECL_END()};
+    EXPECT_EQ(D3DXCreateMesh(1, 3, D3DXMESH_MANAGED, twoStreams, device_, &mesh),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(mesh, nullptr);
 }
 
 DWORD TexelAt(IDirect3DTexture9* texture, UINT level, UINT x, UINT y) {

@@ -115,12 +115,18 @@ TEST(EffectInstances, DefaultsFollowTheMaterial) {
     ASSERT_EQ(instances[0].NumDefaults, 5u);
     ASSERT_EQ(instances[1].NumDefaults, 6u);
 
+    const char* const names[] = {"Diffuse", "Power", "Specular", "Emissive", "Ambient",
+                                 "Texture0@Name"};
+    for (DWORD i = 0; i < instances[1].NumDefaults; ++i) {
+        EXPECT_STREQ(instances[1].pDefaults[i].pParamName, names[i]) << "default " << i;
+    }
+
     const D3DXEFFECTDEFAULT& diffuse = instances[0].pDefaults[0];
     EXPECT_STREQ(diffuse.pParamName, "Diffuse");
     EXPECT_EQ(diffuse.Type, D3DXEDT_FLOATS);
     ASSERT_EQ(diffuse.NumBytes, 16u);
     EXPECT_EQ(static_cast<const float*>(diffuse.pValue)[2], 0.5f);
-    const D3DXEFFECTDEFAULT& power = instances[0].pDefaults[4];
+    const D3DXEFFECTDEFAULT& power = instances[0].pDefaults[1];
     EXPECT_STREQ(power.pParamName, "Power");
     EXPECT_EQ(*static_cast<const float*>(power.pValue), 12.0f);
 

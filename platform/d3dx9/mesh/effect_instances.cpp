@@ -20,12 +20,13 @@ std::vector<uint8_t> FloatBytes(std::initializer_list<float> values) {
 
 std::vector<DefaultValue> DefaultsOf(const Material& m) {
     const float* d = m.diffuse;
+    // In the order D3DX lists them.
     std::vector<DefaultValue> defaults = {
         {"Diffuse", D3DXEDT_FLOATS, FloatBytes({d[0], d[1], d[2], d[3]})},
-        {"Ambient", D3DXEDT_FLOATS, FloatBytes({0, 0, 0, 0})},
+        {"Power", D3DXEDT_FLOATS, FloatBytes({m.power})},
         {"Specular", D3DXEDT_FLOATS, FloatBytes({m.specular[0], m.specular[1], m.specular[2], 1})},
         {"Emissive", D3DXEDT_FLOATS, FloatBytes({m.emissive[0], m.emissive[1], m.emissive[2], 1})},
-        {"Power", D3DXEDT_FLOATS, FloatBytes({m.power})},
+        {"Ambient", D3DXEDT_FLOATS, FloatBytes({0, 0, 0, 0})},
     };
     if (m.hasTexture) {
         const char* name = m.textureFilename.c_str();

@@ -182,6 +182,12 @@ HRESULT CreateMeshObject(DWORD numFaces, DWORD numVertices, DWORD options,
     if (device == nullptr || numFaces == 0 || numVertices == 0 || elements.empty()) {
         return D3DERR_INVALIDCALL;
     }
+    // A mesh holds its vertices in one vertex buffer: a declaration that
+    // reads other streams cannot describe it.
+    if (std::any_of(elements.begin(), elements.end(),
+                    [](const D3DVERTEXELEMENT9& e) { return e.Stream != 0; })) {
+        return D3DERR_INVALIDCALL;
+    }
     if ((options & D3DXMESH_32BIT) == 0 && numVertices > kMaxIndex16Vertices) {
         return D3DERR_INVALIDCALL;
     }
