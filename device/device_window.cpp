@@ -2,6 +2,8 @@
 #include "device/device_window.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "framework/framework_state.h"
 #include "framework/system_libraries.h"
@@ -20,10 +22,10 @@ WINDOWPLACEMENT ReadPlacement(HWND window) {
 }
 
 LONG RectWidth(const RECT& rect) {
-    return rect.right - rect.left;
+    return RectExtent(rect.left, rect.right);
 }
 LONG RectHeight(const RECT& rect) {
-    return rect.bottom - rect.top;
+    return RectExtent(rect.top, rect.bottom);
 }
 
 bool RectInside(const RECT& inner, const RECT& outer) {
@@ -188,6 +190,11 @@ bool FitWindowToBackBuffer(const DeviceSettings& settings, bool keepWindowOnMoni
     RECT client{};
     GetClientRect(window, &client);
     return RectWidth(client) == wantedWidth && RectHeight(client) == wantedHeight;
+}
+
+LONG RectExtent(LONG low, LONG high) {
+    const int64_t extent = static_cast<int64_t>(high) - low;
+    return static_cast<LONG>(std::clamp<int64_t>(extent, 0, std::numeric_limits<LONG>::max()));
 }
 
 void ShowActiveDeviceWindow() {

@@ -21,3 +21,8 @@ void RestoreWindowedPlacement();
 bool FitWindowToBackBuffer(const DeviceSettings& settings, bool keepWindowOnMonitor);
 // Shows the active device window if it is hidden.
 void ShowActiveDeviceWindow();
+
+// The width or height of a rectangle from its two edges. A frame added to a
+// huge requested size puts the edges at the ends of the LONG range, where the
+// plain difference would overflow; the result is held to 0 ... LONG's maximum.
+LONG RectExtent(LONG low, LONG high);

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "device/device_change.h"
+#include "device/device_window.h"
 #include "framework/framework_state.h"
 #include "framework/initialization.h"
 
@@ -100,8 +101,9 @@ HRESULT CreateFrameworkWindow(const WCHAR* title, HINSTANCE instance, HICON icon
 
     // Not shown yet: the device change shows it once it has its final size.
     HWND window = CreateWindowExW(0, kFrameworkWindowClass, title, WS_OVERLAPPEDWINDOW, x, y,
-                                  rect.right - rect.left, rect.bottom - rect.top, nullptr, menu,
-                                  instance, nullptr);
+                                  RectExtent(rect.left, rect.right),
+                                  RectExtent(rect.top, rect.bottom), nullptr, menu, instance,
+                                  nullptr);
     if (!window) return LastErrorResult();
 
     state.SetWindowCreated(true);

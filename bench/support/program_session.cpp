@@ -15,6 +15,28 @@
 
 namespace kl::bench {
 
+namespace {
+
+MessageCallback programMessageHandler = nullptr;
+
+// Some measurements use frames smaller than the framework's smallest window
+// (its WM_GETMINMAXINFO answer, which the window layer holds to as Windows
+// does). The harness lowers that limit and passes every other message on to
+// the program's own handler.
+LRESULT CALLBACK SmallWindowMessageHandler(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam, bool* noFurtherProcessing,
+                                           void* context) {
+    if (message == WM_GETMINMAXINFO) {
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{1, 1};
+        *noFurtherProcessing = true;
+        return 0;
+    }
+    if (!programMessageHandler) return 0;
+    return programMessageHandler(window, message, wParam, lParam, noFurtherProcessing, context);
+}
+
+}  // namespace
+
 bool StartProgram(int width, int height, std::string* error) {
     setenv("KESTRALUNE_HEADLESS", "1", 1);
     // A desktop large enough for every size the benchmarks ask for (the
@@ -24,6 +46,8 @@ bool StartProgram(int width, int height, std::string* error) {
     RegisterApplicationCallbacks();
 
     FrameworkState& state = GetFrameworkState();
+    programMessageHandler = state.GetMessageHandler();
+    SetMessageHookCallback(SmallWindowMessageHandler, state.GetMessageContext());
     if (FAILED(InitFramework(false, false, true, false)) ||
         FAILED(CreateFrameworkWindow(L"Orvantis", nullptr, nullptr, nullptr, CW_USEDEFAULT,
                                      CW_USEDEFAULT)) ||

@@ -9,7 +9,6 @@
 
 #include "common/frame_script.h"
 #include "testing/windows.h"
-#include "win32/frame_metrics.h"
 #include "win32/key_codes.h"
 #include "win32/window_system.h"
 
@@ -57,24 +56,6 @@ HWND WindowToActivate() {
     return nullptr;
 }
 
-MINMAXINFO DefaultTrackingLimits(const Window& window) {
-    const Monitor primary = DesktopMonitors().front();
-    const FrameSize frame = FrameFor(window.style, window.exStyle, window.menu != nullptr);
-    MINMAXINFO limits{};
-    limits.ptMaxSize = POINT{primary.work.right - primary.work.left + 2 * frame.border,
-                             primary.work.bottom - primary.work.top + 2 * frame.border};
-    limits.ptMaxPosition = POINT{-frame.border, -frame.border};
-    limits.ptMinTrackSize = POINT{kMinimumTrackWidth, kMinimumTrackHeight};
-    limits.ptMaxTrackSize =
-        POINT{primary.area.right - primary.area.left + 2 * frame.border,
-              primary.area.bottom - primary.area.top + 2 * frame.border + frame.caption};
-    return limits;
-}
-
-LONG Clamp(LONG value, LONG low, LONG high) {
-    return value < low ? low : (value > high ? high : value);
-}
-
 }  // namespace
 
 void ResizeByUser(HWND handle, int clientWidth, int clientHeight) {
@@ -83,19 +64,13 @@ void ResizeByUser(HWND handle, int clientWidth, int clientHeight) {
     CallWindowProcedure(handle, WM_ENTERSIZEMOVE, 0, 0);
     window = WindowFromHandle(handle);
     if (!window) return;
-    MINMAXINFO limits = DefaultTrackingLimits(*window);
-    CallWindowProcedure(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    window = WindowFromHandle(handle);
-    if (!window) return;
     const RECT client = ClientRectInScreen(*window);
     const RECT wanted = WindowRectForClient(
         RECT{client.left, client.top, client.left + clientWidth, client.top + clientHeight},
         *window);
-    const LONG width =
-        Clamp(wanted.right - wanted.left, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
-    const LONG height =
-        Clamp(wanted.bottom - wanted.top, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
-    SetWindowPos(handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    // SetWindowPos holds the size within the window's tracking limits.
+    SetWindowPos(handle, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
     if (WindowFromHandle(handle)) CallWindowProcedure(handle, WM_EXITSIZEMOVE, 0, 0);
 }
 

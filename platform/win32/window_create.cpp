@@ -57,7 +57,7 @@ RECT InitialRect(int x, int y, int width, int height, DWORD style) {
     if (y == CW_USEDEFAULT) y = 0;
     if (width == CW_USEDEFAULT) width = 0;
     if (height == CW_USEDEFAULT) height = 0;
-    return RECT{x, y, x + std::max(0, width), y + std::max(0, height)};
+    return BoundedWindowRect(x, y, width, height);
 }
 
 SDL_Window* CreateSdlWindow(const Window& window) {

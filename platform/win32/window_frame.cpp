@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "win32/frame_metrics.h"
 #include "win32/window_system.h"
@@ -12,8 +14,18 @@ namespace kl::win32 {
 
 namespace {
 
+constexpr int64_t kMinimumCoordinate = -32768;
+constexpr int64_t kMaximumCoordinate = 32767;
+
 bool HasStyle(DWORD style, DWORD bits) {
     return (style & bits) == bits;
+}
+
+// An edge moved outwards by a frame, held at the ends of the LONG range
+// where a caller's rectangle (any values) would overflow.
+LONG MovedEdge(LONG edge, LONG by) {
+    return static_cast<LONG>(std::clamp<int64_t>(static_cast<int64_t>(edge) + by, INT32_MIN,
+                                                 INT32_MAX));
 }
 
 }  // namespace
@@ -51,6 +63,14 @@ RECT WindowRectForClient(const RECT& client, const Window& window) {
                 client.right + frame.border, client.bottom + frame.border};
 }
 
+RECT BoundedWindowRect(int64_t x, int64_t y, int64_t width, int64_t height) {
+    const LONG left = static_cast<LONG>(std::clamp<int64_t>(x, kMinimumCoordinate, kMaximumCoordinate));
+    const LONG top = static_cast<LONG>(std::clamp<int64_t>(y, kMinimumCoordinate, kMaximumCoordinate));
+    const LONG cx = static_cast<LONG>(std::clamp<int64_t>(width, 0, kMaximumCoordinate));
+    const LONG cy = static_cast<LONG>(std::clamp<int64_t>(height, 0, kMaximumCoordinate));
+    return RECT{left, top, left + cx, top + cy};
+}
+
 void SyncSdlGeometry(const Window& window) {
     if (!window.sdl) return;
     if (window.minimized) {
@@ -86,10 +106,10 @@ BOOL WINAPI AdjustWindowRect(LPRECT lpRect, DWORD dwStyle, BOOL bMenu) {
         return FALSE;
     }
     const kl::win32::FrameSize frame = kl::win32::FrameFor(dwStyle, 0, bMenu != FALSE);
-    lpRect->left -= frame.border;
-    lpRect->top -= frame.border + frame.caption + frame.menu;
-    lpRect->right += frame.border;
-    lpRect->bottom += frame.border;
+    lpRect->left = kl::win32::MovedEdge(lpRect->left, -frame.border);
+    lpRect->top = kl::win32::MovedEdge(lpRect->top, -(frame.border + frame.caption + frame.menu));
+    lpRect->right = kl::win32::MovedEdge(lpRect->right, frame.border);
+    lpRect->bottom = kl::win32::MovedEdge(lpRect->bottom, frame.border);
     return TRUE;
 }
 

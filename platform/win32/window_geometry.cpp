@@ -1,6 +1,9 @@
 // Window and client rectangles, moving and sizing, styles.
 #include <SDL.h>
 
+#include <algorithm>
+
+#include "win32/frame_metrics.h"
 #include "win32/window_system.h"
 
 namespace kl::win32 {
@@ -18,6 +21,33 @@ WPARAM SizeKind(const Window& window) {
     if (window.minimized) return SIZE_MINIMIZED;
     if (window.maximized) return SIZE_MAXIMIZED;
     return SIZE_RESTORED;
+}
+
+// The limits before the window procedure sees them: the smallest size a
+// user can drag to, and the primary monitor with the frame around it.
+MINMAXINFO DefaultTrackingLimits(const Window& window) {
+    const Monitor primary = DesktopMonitors().front();
+    const FrameSize frame = FrameFor(window.style, window.exStyle, window.menu != nullptr);
+    MINMAXINFO limits{};
+    limits.ptMaxSize = POINT{primary.work.right - primary.work.left + 2 * frame.border,
+                             primary.work.bottom - primary.work.top + 2 * frame.border};
+    limits.ptMaxPosition = POINT{-frame.border, -frame.border};
+    limits.ptMinTrackSize = POINT{kMinimumTrackWidth, kMinimumTrackHeight};
+    limits.ptMaxTrackSize =
+        POINT{primary.area.right - primary.area.left + 2 * frame.border,
+              primary.area.bottom - primary.area.top + 2 * frame.border + frame.caption};
+    return limits;
+}
+
+// Windows with a sizing frame or the overlapped style keep to their tracking
+// limits however they are sized; popups (a fullscreen window) take any size.
+bool KeepsTrackingLimits(const Window& window) {
+    return (window.style & WS_THICKFRAME) || !(window.style & (WS_POPUP | WS_CHILD));
+}
+
+// The minimum wins where a window procedure sets it above the maximum.
+int WithinLimits(int size, LONG minimum, LONG maximum) {
+    return static_cast<int>(std::max<LONG>(minimum, std::min<LONG>(size, maximum)));
 }
 
 void ApplyZOrder(Window& window, HWND insertAfter) {
@@ -106,16 +136,22 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
+    if (!(uFlags & SWP_NOSIZE) && !window->minimized && KeepsTrackingLimits(*window)) {
+        MINMAXINFO limits = DefaultTrackingLimits(*window);
+        CallWindowProcedure(hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        window = WindowFromHandle(hWnd);
+        if (!window) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        cx = WithinLimits(cx, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+        cy = WithinLimits(cy, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+    }
     if (!(uFlags & SWP_NOZORDER)) ApplyZOrder(*window, hWndInsertAfter);
     const RECT oldClient = ClientRectInScreen(*window);
     RECT rect = window->rect;
-    if (!(uFlags & SWP_NOMOVE)) {
-        rect = RECT{X, Y, X + Width(rect), Y + Height(rect)};
-    }
-    if (!(uFlags & SWP_NOSIZE)) {
-        rect.right = rect.left + std::max(0, cx);
-        rect.bottom = rect.top + std::max(0, cy);
-    }
+    if (!(uFlags & SWP_NOMOVE)) rect = BoundedWindowRect(X, Y, Width(rect), Height(rect));
+    if (!(uFlags & SWP_NOSIZE)) rect = BoundedWindowRect(rect.left, rect.top, cx, cy);
     window->rect = rect;
     if (!window->minimized && !window->maximized) window->normalRect = rect;
     SyncSdlStyle(*window);

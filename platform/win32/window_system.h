@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,6 +74,11 @@ struct FrameSize {
 FrameSize FrameFor(DWORD style, DWORD exStyle, bool hasMenu);
 RECT ClientRectInScreen(const Window& window);  // empty at the origin while minimized
 RECT WindowRectForClient(const RECT& client, const Window& window);
+// The window rectangle at (x, y) of the given size, with the position kept
+// within the 16-bit range that WM_MOVE and WM_SIZE carry and the size within
+// 0 to 32767, so that no later rectangle arithmetic can overflow, whatever
+// the caller asked for.
+RECT BoundedWindowRect(int64_t x, int64_t y, int64_t width, int64_t height);
 // Sends WM_MOVE / WM_SIZE after a rectangle change, as the window manager does.
 void NotifyGeometryChange(HWND handle, const RECT& oldClient, bool stateChanged);
 // Applies the record's rectangle, state and style to its SDL window.

@@ -257,6 +257,21 @@ TEST_F(LargeMonitor, OversizedWindowIsClampedToTheWorkAreaAndTheBackBufferTakesT
     EXPECT_EQ(DeviceCallbacks(), (Strings{"created", "reset", "lost", "reset"}));
 }
 
+// The window procedure's minimum tracking size (200 x 200) holds for the
+// framework's own sizing too: the back buffer takes that window's client.
+TEST_F(DeviceChange, SizeBelowTheMinimumWindowGivesTheSmallestWindowsClient) {
+    GetFrameworkState().SetOverrideWidth(100);
+    GetFrameworkState().SetOverrideHeight(100);
+    ASSERT_EQ(CreateDefaultDevice(0, true, 640, 480, nullptr, nullptr, nullptr), S_OK);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right - rect.left, 200);
+    EXPECT_EQ(rect.bottom - rect.top, 200);
+    const D3DSURFACE_DESC& desc = GetFrameworkState().GetBackBufferDesc();
+    EXPECT_EQ(desc.Width, 184u);
+    EXPECT_EQ(desc.Height, 161u);
+}
+
 TEST_F(LargeMonitor, WideWindowIsCentredVertically) {
     ASSERT_EQ(CreateDefaultDevice(0, true, 2000, 600, nullptr, nullptr, nullptr), S_OK);
     RECT rect{};

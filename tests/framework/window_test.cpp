@@ -74,6 +74,20 @@ TEST_F(WindowTest, CommandLineSetsClientSizeAndPosition) {
     EXPECT_FALSE(IsWindowVisible(window));  // the first device change shows it
 }
 
+// The largest values the options take are held where the window's rectangle
+// is computed, not wrapped around.
+TEST_F(WindowTest, ExtremeSizeAndPositionAreClamped) {
+    HWND window = CreateWindowFromCommandLine(
+        L"app.exe -width:2147483647 -height:2147483647 -startx:2147483647 -starty:2147483647");
+    ASSERT_NE(nullptr, window);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(window, &frame));
+    EXPECT_EQ(32767, frame.left);
+    EXPECT_EQ(32767, frame.top);
+    EXPECT_EQ(32767, frame.right - frame.left);
+    EXPECT_EQ(32767, frame.bottom - frame.top);
+}
+
 TEST_F(WindowTest, DefaultsToA640By480ClientAtTheSystemsPosition) {
     HWND window = CreateWindowFromCommandLine(L"app.exe");
     ASSERT_NE(nullptr, window);

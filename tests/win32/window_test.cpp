@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
+
 #include "common/native_window.h"
 #include "platform/testing.h"
 #include "win32_test_support.h"
@@ -54,6 +56,27 @@ TEST(AdjustWindowRect, FixedFrameSizesPerStyle) {
     rect = RECT{0, 0, 100, 100};
     AdjustWindowRect(&rect, WS_POPUP | WS_BORDER, FALSE);
     ExpectRect(rect, -1, -1, 101, 101);
+}
+
+// Positions and sizes at the ends of the int range are held within the 16-bit
+// range of window messages instead of overflowing the rectangle's edges.
+TEST(WindowGeometry, ExtremeValuesAreClampedInsteadOfOverflowing) {
+    RECT rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    ASSERT_TRUE(AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, TRUE));
+    ExpectRect(rect, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+
+    kl::test::RegisterTestClass();
+    const HWND window = CreateWindowExW(0, kl::test::kTestClassName, L"Huge", WS_POPUP, INT32_MAX,
+                                        INT32_MAX, INT32_MAX, INT32_MAX, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ExpectRect(WindowRectOf(window), 32767, 32767, 65534, 65534);
+    ExpectRect(ClientOf(window), 0, 0, 32767, 32767);
+    ASSERT_TRUE(SetWindowPos(window, nullptr, INT32_MIN + 1, -70000, INT32_MAX, 5, SWP_NOZORDER));
+    ExpectRect(WindowRectOf(window), -32768, -32768, -1, -32763);
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, INT32_MAX, 0, 0, SWP_NOZORDER | SWP_NOSIZE));
+    ExpectRect(WindowRectOf(window), 0, 32767, 32767, 32772);
+    EXPECT_TRUE(DestroyWindow(window));
 }
 
 TEST(CreateWindowExW, SendsCreationMessagesAndSizesTheFrame) {
@@ -331,6 +354,35 @@ TEST(UserInput, FrameDragIsBracketedAndLimitedByMinMaxInfo) {
     ExpectRect(ClientOf(window), 0, 0, 800, 600);
     // Growing the window needs a repaint.
     EXPECT_EQ(Logged(WM_PAINT).size(), 1u);
+}
+
+// Windows holds a sizable window within its tracking limits whoever sizes it;
+// a popup (a fullscreen window) takes any size.
+TEST(SetWindowPos, KeepsOverlappedWindowsWithinTheirTrackingLimits) {
+    const HWND window = CreateTestWindow(640, 480, 100, 100);
+    kl::test::SetMessageHook([](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
+        if (message == WM_GETMINMAXINFO) {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = POINT{200, 200};
+            limits->ptMaxTrackSize = POINT{700, 500};
+        }
+        return false;
+    });
+    MessageLog().clear();
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, 116, 139, SWP_NOMOVE | SWP_NOZORDER));
+    EXPECT_EQ(Logged(WM_GETMINMAXINFO).size(), 1u);
+    ExpectRect(ClientOf(window), 0, 0, 184, 161);
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, 5000, 5000, SWP_NOMOVE | SWP_NOZORDER));
+    ExpectRect(ClientOf(window), 0, 0, 684, 461);
+
+    MessageLog().clear();
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+    EXPECT_TRUE(Logged(WM_GETMINMAXINFO).empty());  // a move alone is not checked
+
+    const HWND popup = CreateTestWindow(50, 50, 0, 0, WS_POPUP);
+    ASSERT_TRUE(SetWindowPos(popup, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER));
+    ExpectRect(ClientOf(popup), 0, 0, 10, 10);
+    kl::test::SetMessageHook(nullptr);
 }
 
 TEST(UserInput, CaptionButtonsGoThroughSystemCommands) {
