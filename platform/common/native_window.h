@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 struct SDL_Window;
 
 namespace kl::platform {
@@ -23,5 +25,9 @@ bool ClientSizeOf(HWND window, int* width, int* height);
 // Whether the application owning the window is active (has focus) and whether
 // the window is minimized: a fullscreen device loses itself when either says so.
 bool IsWindowActive(HWND window);
+// How many times the window has stopped being active (its application
+// deactivated, or the window minimized). A change tells a fullscreen device
+// that it lost the display meanwhile, even if nothing called it then.
+uint64_t WindowDeactivations(HWND window);
 
 }  // namespace kl::platform

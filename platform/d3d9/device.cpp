@@ -69,6 +69,7 @@ HRESULT Device::Initialize(D3DPRESENT_PARAMETERS* parameters) {
     if (!CreateBackBuffer()) return D3DERR_OUTOFVIDEOMEMORY;
     ApplyDisplayMode();
     ResetState();
+    RememberActivation();
     *parameters = completed;
     return D3D_OK;
 }

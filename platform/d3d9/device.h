@@ -152,6 +152,8 @@ private:
     void DestroyBackBuffer();
     void ResetState();
     bool LossCauseActive() const;
+    bool LostWhileAway() const;
+    void RememberActivation();
     void UpdateLossState();
     void BlitToWindow();
     void CaptureIfRequested();
@@ -159,6 +161,7 @@ private:
     // Fullscreen devices take the display: the SDL window goes fullscreen in
     // the presentation mode; windowed ones give it back.
     void ApplyDisplayMode();
+    void CoverMonitorWithWindow();
 
     // device_cursor.cpp
     void ApplyCursor();
@@ -246,6 +249,9 @@ private:
     int defaultPoolResources_ = 0;
     CooperativeState cooperative_ = CooperativeState::Operational;
     bool forcedLoss_ = false;
+    // The presentation window's deactivation count when the device last had
+    // the display (creation or the last Reset).
+    uint64_t deactivationsSeen_ = 0;
     bool cursorVisible_ = false;
     int cursorX_ = 0, cursorY_ = 0;
     UINT cursorHotX_ = 0, cursorHotY_ = 0;

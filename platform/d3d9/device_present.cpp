@@ -148,10 +148,25 @@ bool Device::LossCauseActive() const {
     return window && !platform::IsWindowActive(window);
 }
 
+// Windows takes the display from a fullscreen device the moment its
+// application is deactivated or its window minimized, whether or not the
+// device is called then; a paused program calls nothing until it is active
+// again, and then its first call reports the loss.
+bool Device::LostWhileAway() const {
+    if (Windowed()) return false;
+    const HWND window = PresentationWindow();
+    return window && platform::WindowDeactivations(window) != deactivationsSeen_;
+}
+
+void Device::RememberActivation() {
+    const HWND window = PresentationWindow();
+    deactivationsSeen_ = window ? platform::WindowDeactivations(window) : 0;
+}
+
 void Device::UpdateLossState() {
     if (LossCauseActive())
         cooperative_ = CooperativeState::Lost;
-    else if (cooperative_ == CooperativeState::Lost)
+    else if (cooperative_ == CooperativeState::Lost || LostWhileAway())
         cooperative_ = CooperativeState::NotReset;
 }
 
@@ -202,12 +217,14 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* parameters) {
     context_->SetSwapInterval(immediate ? 0 : 1);
     ApplyDisplayMode();
     ResetState();
+    RememberActivation();
     cooperative_ = CooperativeState::Operational;
     *parameters = completed;
     return D3D_OK;
 }
 
 void Device::ApplyDisplayMode() {
+    if (!Windowed()) CoverMonitorWithWindow();
     SDL_Window* window = context_->Window();
     if (!window) return;
     if (Windowed()) {
@@ -220,6 +237,20 @@ void Device::ApplyDisplayMode() {
     mode.refresh_rate = static_cast<int>(parameters_.FullScreen_RefreshRateInHz);
     SDL_SetWindowDisplayMode(window, &mode);
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+}
+
+// A fullscreen device puts its window on top, at its monitor's corner, with
+// the size of the display mode, as Windows does; the window does not rely on
+// a window manager to honour the fullscreen request (a bare X server has
+// none, and the window would keep its windowed size).
+void Device::CoverMonitorWithWindow() {
+    const HWND window = PresentationWindow();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    SetWindowPos(window, HWND_TOPMOST, monitor.rcMonitor.left, monitor.rcMonitor.top,
+                 static_cast<int>(parameters_.BackBufferWidth),
+                 static_cast<int>(parameters_.BackBufferHeight), SWP_NOACTIVATE);
 }
 
 void Device::BlitToWindow() {

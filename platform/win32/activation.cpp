@@ -11,6 +11,7 @@ namespace {
 struct Activation {
     bool applicationActive = false;
     HWND activeWindow = nullptr;
+    uint64_t deactivations = 0;
 };
 
 Activation& State() {
@@ -26,6 +27,10 @@ bool ApplicationActive() {
     return State().applicationActive;
 }
 
+uint64_t ApplicationDeactivations() {
+    return State().deactivations;
+}
+
 HWND ActiveWindow() {
     Activation& state = State();
     if (state.activeWindow && !WindowFromHandle(state.activeWindow)) state.activeWindow = nullptr;
@@ -37,6 +42,7 @@ void SetApplicationActive(bool active, HWND window) {
     if (active && WindowFromHandle(window)) state.activeWindow = window;
     if (state.applicationActive == active) return;
     state.applicationActive = active;
+    if (!active) ++state.deactivations;
     for (HWND handle : TopLevelWindows()) {
         CallWindowProcedure(handle, WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
     }

@@ -24,4 +24,9 @@ bool IsWindowActive(HWND window) {
     return record && win32::ApplicationActive() && !record->minimized;
 }
 
+uint64_t WindowDeactivations(HWND window) {
+    const win32::Window* record = win32::WindowFromHandle(window);
+    return win32::ApplicationDeactivations() + (record ? record->minimizations : 0);
+}
+
 }  // namespace kl::platform

@@ -68,6 +68,7 @@ bool ApplyState(Window& window, ShowState state) {
             if (window.minimized) return false;
             window.restoreToMaximized = window.maximized;
             window.minimized = true;
+            ++window.minimizations;
             window.maximized = false;
             window.rect =
                 RECT{kMinimizedPosition, kMinimizedPosition, kMinimizedPosition + kMinimizedWidth,
@@ -133,7 +134,13 @@ BOOL ShowWindowWith(HWND handle, int command) {
     }
     const BOOL wasVisible = window->visible ? TRUE : FALSE;
     if (!wasVisible) MakeVisible(handle);
-    if (plan.activate && !UsingDisplay()) SetApplicationActive(true, handle);
+    // Showing with an activating command activates the application at once,
+    // as on Windows; with a display the window system is asked for the focus
+    // below as well. Hiding deactivated it the same way, so without a window
+    // manager (whose focus event may never come: the window system may count
+    // the focus as never lost) a window hidden and shown again for a mode
+    // change is active again.
+    if (plan.activate) SetApplicationActive(true, handle);
 
     window = WindowFromHandle(handle);
     if (!window) return wasVisible;

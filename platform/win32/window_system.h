@@ -41,6 +41,8 @@ struct Window {
     bool visible = false;
     bool minimized = false;
     bool maximized = false;
+    // How many times the window has been minimized.
+    uint64_t minimizations = 0;
     // Restoring from minimized returns to maximized.
     bool restoreToMaximized = false;
     bool needsPaint = false;
@@ -106,6 +108,8 @@ void ResizeByUser(HWND handle, int clientWidth, int clientHeight);
 
 // --- activation (activation.cpp) ---
 bool ApplicationActive();
+// How many times the application has become inactive.
+uint64_t ApplicationDeactivations();
 HWND ActiveWindow();
 // Makes the application active or inactive, sending WM_ACTIVATEAPP to every
 // top-level window when that changes. `window` becomes the active window.

@@ -82,6 +82,32 @@ TEST_F(D3d9LossTest, DeactivatedFullscreenDeviceIsLostUntilResetAfterReactivatio
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
+TEST_F(D3d9LossTest, LossWhileNothingCalledIsReportedByTheFirstCallAfterReactivation) {
+    // A paused program calls nothing while it is inactive; the display was
+    // taken all the same, and the first call after it is back says so.
+    D3DPRESENT_PARAMETERS p = Fullscreen();
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                 &p, &device_),
+              D3D_OK);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    kl::testing::InjectActivation(false);
+    PumpMessages();
+    kl::testing::InjectActivation(true);
+    PumpMessages();
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    ASSERT_EQ(device_->Reset(&p), D3D_OK);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+
+    // Minimizing and restoring the window loses it the same way.
+    ShowWindow(window_, SW_MINIMIZE);
+    ShowWindow(window_, SW_RESTORE);
+    PumpMessages();
+    EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    ASSERT_EQ(device_->Reset(&p), D3D_OK);
+    EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+}
+
 TEST_F(D3d9LossTest, WindowedDeviceSurvivesDeactivation) {
     D3DPRESENT_PARAMETERS p = Fullscreen();
     p.Windowed = TRUE;
@@ -95,6 +121,9 @@ TEST_F(D3d9LossTest, WindowedDeviceSurvivesDeactivation) {
     kl::testing::InjectActivation(false);
     PumpMessages();
     EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    kl::testing::InjectActivation(true);
+    PumpMessages();
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     // A Reset with a zero size takes the client area again.
     p.BackBufferWidth = p.BackBufferHeight = 0;
