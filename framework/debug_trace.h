@@ -1,5 +1,6 @@
-// The framework's developer trace. It writes nothing unless the build turns
-// it on (KESTRALUNE_TRACE); then each message goes to standard error.
+// The framework's developer trace: lines for the debugger's output window
+// (OutputDebugStringW), which a release run shows no one. On Linux the
+// platform writes them to standard error when KESTRALUNE_VERBOSE is set.
 #pragma once
 
 #include <windows.h>

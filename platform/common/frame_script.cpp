@@ -13,6 +13,8 @@
 #define STBI_WRITE_NO_STDIO_ONLY
 #include <stb/stb_image_write.h>
 
+#include "common/log.h"
+
 namespace kl::platform {
 
 namespace {
@@ -70,7 +72,7 @@ void LoadScriptOnce() {
     if (!script.empty() && script[0] == '@') {
         std::ifstream file(script.substr(1));
         if (!file) {
-            std::fprintf(stderr, "KESTRALUNE_INPUT_SCRIPT: cannot read %s\n", script.c_str() + 1);
+            Log(LogLevel::Error, "KESTRALUNE_INPUT_SCRIPT: cannot read %s", script.c_str() + 1);
             return;
         }
         std::stringstream contents;
@@ -79,7 +81,7 @@ void LoadScriptOnce() {
     }
     std::string error;
     state.pending = ParseInputScript(script, &error);
-    if (!error.empty()) std::fprintf(stderr, "KESTRALUNE_INPUT_SCRIPT: %s\n", error.c_str());
+    if (!error.empty()) Log(LogLevel::Error, "KESTRALUNE_INPUT_SCRIPT: %s", error.c_str());
 }
 
 void LoadCaptureSettingsOnce() {
@@ -189,7 +191,7 @@ void CountPresentedFrame() {
         if (!path.empty()) {
             state.frameTimes = std::fopen(path.c_str(), "w");
             if (!state.frameTimes)
-                std::fprintf(stderr, "KESTRALUNE_FRAME_TIMES: cannot write %s\n", path.c_str());
+                Log(LogLevel::Error, "KESTRALUNE_FRAME_TIMES: cannot write %s", path.c_str());
         }
     }
     if (state.frameTimes) {
@@ -216,14 +218,14 @@ std::string CapturePathForCurrentFrame() {
 bool WriteCapturePng(const std::string& path, int width, int height, const uint8_t* rgba) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        std::fprintf(stderr, "capture: cannot write %s\n", path.c_str());
+        Log(LogLevel::Error, "capture: cannot write %s", path.c_str());
         return false;
     }
     const int written =
         stbi_write_png_to_func(WriteToFile, file, width, height, 4, rgba, width * 4);
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
-        std::fprintf(stderr, "capture: failed writing %s\n", path.c_str());
+        Log(LogLevel::Error, "capture: failed writing %s", path.c_str());
         return false;
     }
     return true;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
+
+#include "common/log.h"
 
 namespace kl::platform {
 
@@ -65,10 +66,9 @@ DesktopSize VirtualDesktopSize() {
         const int height = DesktopSide(lowered.substr(x + 1));
         if (width > 0 && height > 0) return {width, height};
     }
-    std::fprintf(stderr,
-                 "KESTRALUNE_DESKTOP=%s is not <width>x<height> with sides from %ld to %ld; "
-                 "using %dx%d\n",
-                 value->c_str(), kSmallestDesktopSide, kLargestDesktopSide, kDefaultDesktop.width,
+    Log(LogLevel::Warning,
+        "KESTRALUNE_DESKTOP=%s is not <width>x<height> with sides from %ld to %ld; using %dx%d",
+        value->c_str(), kSmallestDesktopSide, kLargestDesktopSide, kDefaultDesktop.width,
                  kDefaultDesktop.height);
     return kDefaultDesktop;
 }

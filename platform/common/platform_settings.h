@@ -17,7 +17,7 @@ bool PlatformFlag(const char* name);
 // KESTRALUNE_HEADLESS: use the virtual desktop even where a display exists.
 bool HeadlessRequested();
 
-// KESTRALUNE_VERBOSE: OutputDebugStringW writes to standard error.
+// KESTRALUNE_VERBOSE: information (OutputDebugStringW) is logged too.
 bool VerboseOutput();
 
 // KESTRALUNE_DESKTOP=<width>x<height>: the size of the virtual desktop's one

@@ -4,8 +4,8 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 
+#include "common/log.h"
 #include "common/native_window.h"
 #include "d3d9/buffers.h"
 #include "d3d9/direct3d.h"
@@ -62,8 +62,8 @@ HRESULT Device::Initialize(D3DPRESENT_PARAMETERS* parameters) {
     if (FAILED(context)) return context;
     CreateGlObjects();
     if (!fixedFunction_->Ok()) {
-        std::fprintf(stderr, "Direct3D: fixed-function program failed:\n%s\n",
-                     fixedFunction_->Log().c_str());
+        platform::Log(platform::LogLevel::Error, "Direct3D: fixed-function program failed:\n%s",
+                      fixedFunction_->Log().c_str());
         return D3DERR_NOTAVAILABLE;
     }
     if (!CreateBackBuffer()) return D3DERR_OUTOFVIDEOMEMORY;
@@ -86,13 +86,15 @@ HRESULT Device::CreateContext() {
         const HWND handle = PresentationWindow();
         auto alive = [handle, window] { return platform::SdlWindowOf(handle) == window; };
         context_ = gl::Context::CreateForWindow(window, alive, &error);
-        if (!context_) std::fprintf(stderr, "Direct3D: %s; rendering offscreen\n", error.c_str());
+        if (!context_)
+            platform::Log(platform::LogLevel::Warning, "Direct3D: %s; rendering offscreen",
+                          error.c_str());
     }
     // Without a real window (headless, or a window of the virtual desktop)
     // the device renders offscreen and Present only counts frames.
     if (!context_) context_ = gl::Context::CreateOffscreen(&error, reference);
     if (!context_) {
-        std::fprintf(stderr, "Direct3D: %s\n", error.c_str());
+        platform::Log(platform::LogLevel::Error, "Direct3D: %s", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
     const bool immediate = parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE;

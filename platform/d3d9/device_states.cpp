@@ -1,7 +1,7 @@
 // State setters and getters: they only store (and mark dirty); GL sees the
 // state at the next draw.
-#include <cstdio>
 
+#include "common/log.h"
 #include "d3d9/buffers.h"
 #include "d3d9/device.h"
 #include "d3d9/surface.h"
@@ -11,8 +11,8 @@ namespace kl::d3d9 {
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (!states_.SetRenderState(state, value)) {
-        std::fprintf(stderr, "Direct3D: render state %lu out of range\n",
-                     static_cast<unsigned long>(state));
+        platform::Log(platform::LogLevel::Warning, "Direct3D: render state %lu out of range",
+                      static_cast<unsigned long>(state));
         return D3DERR_INVALIDCALL;
     }
     return D3D_OK;

@@ -1,9 +1,9 @@
 #include "d3d9/direct3d.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "common/log.h"
 #include "d3d9/device.h"
 
 namespace kl::d3d9 {
@@ -208,8 +208,9 @@ HRESULT Direct3D::CreateDevice(UINT ordinal, D3DDEVTYPE type, HWND focusWindow, 
 extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
     // The top bit asks for the debug runtime, which this platform does not tell apart.
     if ((sdkVersion & 0x7FFFFFFFu) != D3D_SDK_VERSION) {
-        std::fprintf(stderr, "Direct3DCreate9: SDK version %u is not %u\n", sdkVersion,
-                     static_cast<unsigned>(D3D_SDK_VERSION));
+        kl::platform::Log(kl::platform::LogLevel::Error,
+                          "Direct3DCreate9: SDK version %u is not %u", sdkVersion,
+                          static_cast<unsigned>(D3D_SDK_VERSION));
         return nullptr;
     }
     return new kl::d3d9::Direct3D(kl::d3d9::ActiveDisplayProfile());

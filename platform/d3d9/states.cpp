@@ -2,8 +2,9 @@
 
 #include <GL/glcorearb.h>
 
-#include <cstdio>
 #include <cstring>
+
+#include "common/log.h"
 
 namespace kl::d3d9 {
 namespace {
@@ -70,7 +71,8 @@ float BitsFloat(DWORD bits) {
 }
 
 void LogUnknown(const char* what, DWORD value) {
-    std::fprintf(stderr, "Direct3D: unknown %s %lu\n", what, static_cast<unsigned long>(value));
+    platform::Log(platform::LogLevel::Warning, "Direct3D: unknown %s %lu", what,
+                  static_cast<unsigned long>(value));
 }
 
 // Direct3D calls clockwise triangles (on screen, y down) front faces. With

@@ -2,7 +2,7 @@
 
 #include <GL/glcorearb.h>
 
-#include <cstdio>
+#include "common/log.h"
 
 namespace kl::d3d9 {
 
@@ -40,7 +40,8 @@ AttributeFormat DecodeDeclType(BYTE type) {
         case D3DDECLTYPE_FLOAT16_4:
             return {4, GL_HALF_FLOAT, false};
         default:
-            std::fprintf(stderr, "Direct3D: vertex element type %u is not supported\n", type);
+            platform::Log(platform::LogLevel::Warning,
+                          "Direct3D: vertex element type %u is not supported", type);
             return {};
     }
 }

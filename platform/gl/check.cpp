@@ -2,13 +2,13 @@
 
 #include <GL/glcorearb.h>
 
-#include <cstdio>
+#include "common/log.h"
 
 namespace kl::gl {
 
 void ReportErrors(const char* file, int line) {
     for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
-        std::fprintf(stderr, "%s(%d): GL error 0x%04x\n", file, line, error);
+        platform::Log(platform::LogLevel::Warning, "%s(%d): GL error 0x%04x", file, line, error);
 }
 
 void ClearErrors() {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -167,17 +168,20 @@ TEST_F(CommandLineTest, BothWindowedAndFullscreenAreKept) {
     EXPECT_TRUE(GetFrameworkState().GetOverrideFullscreen());
 }
 
-TEST_F(CommandLineTest, UnrecognizedFlagsGoOnlyToTheDeveloperTrace) {
+std::string TraceOfUnrecognizedFlags() {
     ::testing::internal::CaptureStderr();
     ReadCommandLineArgument(L"-bogus:1 2");
     ReadCommandLineArgument(L"-width");  // the name matched; the value is missing
     ReadCommandLineArgument(L"plain");
-    const std::string trace = ::testing::internal::GetCapturedStderr();
-#if KESTRALUNE_TRACE
-    EXPECT_EQ("Unrecognized flag: bogus:1\nUnrecognized flag: \nUnrecognized flag: plain\n", trace);
-#else
-    EXPECT_EQ("", trace);
-#endif
+    return ::testing::internal::GetCapturedStderr();
+}
+
+TEST_F(CommandLineTest, UnrecognizedFlagsGoOnlyToTheDeveloperTrace) {
+    unsetenv("KESTRALUNE_VERBOSE");
+    EXPECT_EQ("", TraceOfUnrecognizedFlags());
+    setenv("KESTRALUNE_VERBOSE", "1", 1);
+    EXPECT_EQ("Unrecognized flag: bogus:1\nUnrecognized flag: \nUnrecognized flag: plain\n",
+              TraceOfUnrecognizedFlags());
 }
 
 TEST(OptionScanning, MatchOptionMovesPastTheNameOnly) {

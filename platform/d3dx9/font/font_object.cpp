@@ -10,7 +10,6 @@
 // text is always drawn at once.
 #include <d3dx9.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "common/com_object.h"
+#include "common/log.h"
 #include "d3d9/device_bridge.h"
 #include "d3dx9/font/font_face.h"
 #include "d3dx9/font/font_program.h"
@@ -240,13 +240,14 @@ extern "C" HRESULT WINAPI D3DXCreateFontW(LPDIRECT3DDEVICE9 pDevice, INT Height,
     std::unique_ptr<FontFace> face =
         FontFace::Open(RequestFrom(Height, Width, Weight, Italic, pFaceName), &error);
     if (face == nullptr) {
-        std::fprintf(stderr, "D3DXCreateFontW: %s\n", error.c_str());
+        kl::platform::Log(kl::platform::LogLevel::Error, "D3DXCreateFontW: %s", error.c_str());
         return E_FAIL;
     }
     auto* font = new Font(pDevice, std::move(face));
     const HRESULT hr = font->Initialize(&error);
     if (FAILED(hr)) {
-        if (!error.empty()) std::fprintf(stderr, "D3DXCreateFontW: %s\n", error.c_str());
+        if (!error.empty())
+            kl::platform::Log(kl::platform::LogLevel::Error, "D3DXCreateFontW: %s", error.c_str());
         font->Release();
         return hr;
     }
