@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "headless_device.h"
+
 namespace kl::test {
 
 void D3d9DeviceTest::SetUp() {
@@ -19,17 +21,7 @@ void D3d9DeviceTest::TearDown() {
 }
 
 D3DPRESENT_PARAMETERS D3d9DeviceTest::Parameters(UINT width, UINT height, D3DFORMAT format) const {
-    D3DPRESENT_PARAMETERS p = {};
-    p.BackBufferWidth = width;
-    p.BackBufferHeight = height;
-    p.BackBufferFormat = format;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.Windowed = TRUE;
-    p.EnableAutoDepthStencil = TRUE;
-    p.AutoDepthStencilFormat = D3DFMT_D24S8;
-    p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return p;
+    return HeadlessParameters(width, height, format);
 }
 
 void D3d9DeviceTest::CreateDevice(UINT width, UINT height, D3DFORMAT format) {

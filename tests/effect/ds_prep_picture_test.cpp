@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "headless_device.h"
+
 namespace {
 
 constexpr UINT kSize = 32;
@@ -27,34 +29,11 @@ struct ScreenVertex {
     float x, y, z, u, v;
 };
 
-LRESULT CALLBACK PictureWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
 class DsPrepPicture : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = PictureWindowProc;
-        wc.lpszClassName = L"KestraluneDsPrepPicture";
-        RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, wc.lpszClassName, L"picture", WS_OVERLAPPEDWINDOW, 0, 0, kSize,
-                                  kSize, nullptr, nullptr, nullptr, nullptr);
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = window_;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
-                  S_OK);
+        ASSERT_NO_FATAL_FAILURE(headless_.Create(kSize, kSize));
+        device_ = headless_.device;
         const char* root = KESTRALUNE_SOURCE_DIR;
         const std::string path = std::string(root) + "/shaders/DS_prep.fx";
         const std::wstring wide(path.begin(), path.end());
@@ -80,11 +59,7 @@ protected:
             if (o) o->Release();
         for (IDirect3DTexture9* t : targets_)
             if (t) t->Release();
-        if (device_) {
-            EXPECT_EQ(device_->Release(), 0u);
-        }
-        if (d3d_) d3d_->Release();
-        if (window_) DestroyWindow(window_);
+        headless_.Release();
     }
 
     IDirect3DTexture9* SolidTexture(DWORD argb) {
@@ -163,26 +138,7 @@ protected:
 
     DWORD CentrePixel() { return BackBufferPixel(kSize / 2, kSize / 2); }
 
-    DWORD BackBufferPixel(UINT x, UINT y) {
-        IDirect3DSurface9* target = nullptr;
-        IDirect3DSurface9* copy = nullptr;
-        DWORD colour = 0;
-        EXPECT_EQ(device_->GetRenderTarget(0, &target), S_OK);
-        EXPECT_EQ(device_->CreateOffscreenPlainSurface(kSize, kSize, D3DFMT_X8R8G8B8,
-                                                       D3DPOOL_SYSTEMMEM, &copy, nullptr),
-                  S_OK);
-        if (target && copy && device_->GetRenderTargetData(target, copy) == S_OK) {
-            D3DLOCKED_RECT locked{};
-            if (copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == S_OK) {
-                std::memcpy(&colour, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4,
-                            4);
-                copy->UnlockRect();
-            }
-        }
-        if (copy) copy->Release();
-        if (target) target->Release();
-        return colour;
-    }
+    DWORD BackBufferPixel(UINT x, UINT y) { return kl::test::RenderTargetPixel(device_, x, y); }
 
     DWORD RenderClassic() {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
@@ -246,8 +202,7 @@ protected:
         return CentrePixel();
     }
 
-    HWND window_ = nullptr;
-    IDirect3D9* d3d_ = nullptr;
+    kl::test::HeadlessDevice headless_;
     IDirect3DDevice9* device_ = nullptr;
     ID3DXEffect* effect_ = nullptr;
     IDirect3DVertexDeclaration9* declaration_ = nullptr;

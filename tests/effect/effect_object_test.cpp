@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "headless_device.h"
+
 namespace {
 
 const char kFlatColour[] = R"(
@@ -33,10 +35,6 @@ struct QuadVertex {
     float x, y, z, u, v;
 };
 
-LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
 std::wstring Widen(const std::string& s) {
     return std::wstring(s.begin(), s.end());
 }
@@ -46,37 +44,13 @@ protected:
     static constexpr UINT kSize = 32;
 
     void SetUp() override {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.lpszClassName = L"KestraluneEffectTest";
-        RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, L"KestraluneEffectTest", L"effect test", WS_OVERLAPPEDWINDOW,
-                                  0, 0, kSize, kSize, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(window_, nullptr);
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = window_;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
-                  S_OK);
+        headless_.Create(kSize, kSize);
+        device_ = headless_.device;
     }
 
     void TearDown() override {
         if (effect_) effect_->Release();
-        if (device_) {
-            EXPECT_EQ(device_->Release(), 0u) << "an effect leaked a device reference";
-        }
-        if (d3d_) d3d_->Release();
-        if (window_) DestroyWindow(window_);
+        headless_.Release();
     }
 
     HRESULT CreateFromText(const char* text, LPD3DXBUFFER* errors = nullptr) {
@@ -103,29 +77,9 @@ protected:
     }
 
     // The back buffer's colour at (x, y) as 0x00RRGGBB.
-    DWORD Pixel(UINT x, UINT y) {
-        IDirect3DSurface9* target = nullptr;
-        IDirect3DSurface9* copy = nullptr;
-        DWORD colour = 0xffffffff;
-        EXPECT_EQ(device_->GetRenderTarget(0, &target), S_OK);
-        EXPECT_EQ(device_->CreateOffscreenPlainSurface(kSize, kSize, D3DFMT_X8R8G8B8,
-                                                       D3DPOOL_SYSTEMMEM, &copy, nullptr),
-                  S_OK);
-        if (target && copy && device_->GetRenderTargetData(target, copy) == S_OK) {
-            D3DLOCKED_RECT locked{};
-            if (copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == S_OK) {
-                std::memcpy(&colour, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4,
-                            4);
-                copy->UnlockRect();
-            }
-        }
-        if (copy) copy->Release();
-        if (target) target->Release();
-        return colour & 0x00ffffff;
-    }
+    DWORD Pixel(UINT x, UINT y) { return kl::test::RenderTargetPixel(device_, x, y) & 0x00ffffff; }
 
-    HWND window_ = nullptr;
-    IDirect3D9* d3d_ = nullptr;
+    kl::test::HeadlessDevice headless_;
     IDirect3DDevice9* device_ = nullptr;
     ID3DXEffect* effect_ = nullptr;
 };

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "headless_device.h"
+
 namespace {
 
 constexpr UINT kWidth = 160;
@@ -27,21 +29,8 @@ Rgb ColourOf(std::uint32_t pixel) {
 class FontDraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(direct3d_, nullptr);
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.BackBufferWidth = kWidth;
-        parameters.BackBufferHeight = kHeight;
-        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-        parameters.BackBufferCount = 1;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        parameters.Windowed = TRUE;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(
-            direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
-            S_OK);
+        ASSERT_NO_FATAL_FAILURE(headless_.Create(kWidth, kHeight));
+        device_ = headless_.device;
         ASSERT_EQ(D3DXCreateFontW(device_, 30, 30, FW_DONTCARE, 0, FALSE, ANSI_CHARSET,
                                   OUT_TT_ONLY_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                   L"Arial", &font_),
@@ -50,8 +39,7 @@ protected:
 
     void TearDown() override {
         if (font_ != nullptr) font_->Release();
-        if (device_ != nullptr) device_->Release();
-        if (direct3d_ != nullptr) direct3d_->Release();
+        headless_.Release();
     }
 
     // Clears, draws the text in one scene and reads the back buffer.
@@ -108,7 +96,7 @@ protected:
         }
     }
 
-    IDirect3D9* direct3d_ = nullptr;
+    kl::test::HeadlessDevice headless_;
     IDirect3DDevice9* device_ = nullptr;
     ID3DXFont* font_ = nullptr;
 };

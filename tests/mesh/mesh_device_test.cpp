@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "headless_device.h"
 #include "image_bytes.h"
 
 namespace {
@@ -36,10 +37,6 @@ const char kTwoHalves[] =
     "  }\n"
     "}\n";
 
-LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
 class MeshDevice : public ::testing::Test {
 protected:
     static constexpr UINT kSize = 64;
@@ -49,34 +46,12 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
 
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.lpszClassName = L"KestraluneMeshTest";
-        RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, L"KestraluneMeshTest", L"mesh test", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  kSize, kSize, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(window_, nullptr);
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = window_;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
-                  S_OK);
+        ASSERT_NO_FATAL_FAILURE(headless_.Create(kSize, kSize, D3DFMT_X8R8G8B8, false));
+        device_ = headless_.device;
     }
 
     void TearDown() override {
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->Release(), 0u) << "a D3DX object leaked";
-        }
-        if (d3d_ != nullptr) d3d_->Release();
-        if (window_ != nullptr) DestroyWindow(window_);
+        headless_.Release();
         fs::remove_all(dir_);
     }
 
@@ -92,31 +67,10 @@ protected:
     }
 
     // The colour at (x, y) of the back buffer, as 0xAARRGGBB.
-    DWORD ReadBackBuffer(UINT x, UINT y) {
-        IDirect3DSurface9* target = nullptr;
-        IDirect3DSurface9* copy = nullptr;
-        EXPECT_EQ(device_->GetRenderTarget(0, &target), S_OK);
-        EXPECT_EQ(device_->CreateOffscreenPlainSurface(kSize, kSize, D3DFMT_X8R8G8B8,
-                                                       D3DPOOL_SYSTEMMEM, &copy, nullptr),
-                  S_OK);
-        DWORD colour = 0;
-        if (target != nullptr && copy != nullptr &&
-            device_->GetRenderTargetData(target, copy) == S_OK) {
-            D3DLOCKED_RECT locked{};
-            if (copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == S_OK) {
-                std::memcpy(&colour, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4,
-                            4);
-                copy->UnlockRect();
-            }
-        }
-        if (copy != nullptr) copy->Release();
-        if (target != nullptr) target->Release();
-        return colour;
-    }
+    DWORD ReadBackBuffer(UINT x, UINT y) { return kl::test::RenderTargetPixel(device_, x, y); }
 
     fs::path dir_;
-    HWND window_ = nullptr;
-    IDirect3D9* d3d_ = nullptr;
+    kl::test::HeadlessDevice headless_;
     IDirect3DDevice9* device_ = nullptr;
 };
 
@@ -307,10 +261,9 @@ TEST_F(MeshDevice, TangentWithoutRoomForItFailsAndChangesNothing) {
     EXPECT_EQ(mesh, nullptr);
 
     // A mesh has one vertex buffer: a second stream is refused.
-    const D3DVERTEXELEMENT9 twoStreams[] = {
-        {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
-        {1, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0},
-        D3DDECL_END()};
+    const D3DVERTEXELEMENT9 twoStreams[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                            {1, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0},
+                                            D3DDECL_END()};
     EXPECT_EQ(D3DXCreateMesh(1, 3, D3DXMESH_MANAGED, twoStreams, device_, &mesh),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(mesh, nullptr);

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "headless_device.h"
 #include "renderer/draw_frame.h"
 #include "renderer/render_resources.h"
 
@@ -106,15 +107,7 @@ PictureScene::PictureScene(UINT width, UINT height) {
         problem_ = "Direct3DCreate9 failed";
         return;
     }
-    parameters_.BackBufferWidth = width;
-    parameters_.BackBufferHeight = height;
-    parameters_.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters_.BackBufferCount = 1;
-    parameters_.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters_.Windowed = TRUE;
-    parameters_.EnableAutoDepthStencil = TRUE;
-    parameters_.AutoDepthStencilFormat = D3DFMT_D24S8;
-    parameters_.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    parameters_ = kl::test::HeadlessParameters(width, height);
     const HRESULT hr =
         direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                 D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters_, &device_);

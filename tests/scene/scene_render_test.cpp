@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/scene.h"
+#include "headless_device.h"
 #include "platform/testing.h"
 #include "testing/surfaces.h"
 
@@ -33,41 +34,22 @@ protected:
         previous_ = fs::current_path();
         fs::current_path(SourceFolder() / "scene");
         kl::testing::CaptureMessageBoxes(true);
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS p = {};
-        p.BackBufferWidth = kWidth;
-        p.BackBufferHeight = kHeight;
-        p.BackBufferFormat = D3DFMT_X8R8G8B8;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        p.Windowed = TRUE;
-        p.EnableAutoDepthStencil = TRUE;
-        p.AutoDepthStencilFormat = D3DFMT_D24S8;
-        p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device_),
-                  D3D_OK);
+        ASSERT_NO_FATAL_FAILURE(headless_.Create(kWidth, kHeight));
+        device_ = headless_.device;
     }
     void TearDown() override {
         ReleaseScene(nullptr);
         if (effect_ != nullptr) effect_->Release();
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->Release(), 0u);
-        }
-        if (d3d_ != nullptr) d3d_->Release();
+        headless_.Release();
         kl::testing::CaptureMessageBoxes(false);
         fs::current_path(previous_);
     }
 
     // Share of the back buffer's pixels still holding the clear colour.
     double ClearShare() {
-        IDirect3DSurface9* backBuffer = nullptr;
-        EXPECT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
         std::vector<uint8_t> pixels;
         UINT width = 0, height = 0;
-        EXPECT_TRUE(kl::testing::ReadSurfaceRgba8(backBuffer, &pixels, &width, &height));
-        if (backBuffer != nullptr) backBuffer->Release();
+        EXPECT_TRUE(kl::testing::ReadBackBufferRgba8(device_, &pixels, &width, &height));
         int clear = 0;
         for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
             clear += pixels[i] == 0xFF && pixels[i + 1] == 0 && pixels[i + 2] == 0xFF;
@@ -75,7 +57,7 @@ protected:
         return pixels.empty() ? 1.0 : clear / (pixels.size() / 4.0);
     }
 
-    IDirect3D9* d3d_ = nullptr;
+    kl::test::HeadlessDevice headless_;
     IDirect3DDevice9* device_ = nullptr;
     ID3DXEffect* effect_ = nullptr;
     fs::path previous_;
