@@ -179,11 +179,15 @@ void Device::BindProgram(const ProgramBinding* program) {
     MakeCurrent();
     program_ = program;
     const ProgramBinding& active = program ? *program : fixedFunction_->Binding();
-    // Locations are looked up when a program is selected, not per draw; the
-    // prologue uniforms may be absent from a program that never calls them.
-    halfPixelLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_half_pixel");
-    alphaFuncLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_func");
-    alphaRefLocation_ = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_ref");
+    // Locations are looked up when a program is first selected, not per draw;
+    // the prologue uniforms may be absent from a program that never calls them.
+    ProgramBinding::Prologue& prologue = active.prologue;
+    if (!prologue.found) {
+        prologue.halfPixel = glGetUniformLocation(active.glProgram, "kl_d3d_half_pixel");
+        prologue.alphaFunc = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_func");
+        prologue.alphaRef = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_ref");
+        prologue.found = true;
+    }
     glUseProgram(active.glProgram);
 }
 

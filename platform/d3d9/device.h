@@ -180,6 +180,9 @@ private:
     void ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
                            const std::array<UINT, 16>& offsets,
                            const std::array<UINT, 16>& strides);
+    void BindVertexBuffers(const std::array<unsigned, 16>& buffers,
+                           const std::array<UINT, 16>& offsets, const std::array<UINT, 16>& strides,
+                           uint32_t streamsUsed);
     void ApplyTextures();
     void ApplyProgram();
     HRESULT DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
@@ -235,8 +238,18 @@ private:
     std::array<UINT, 16> streamStrides_{};
     IndexBuffer* indices_ = nullptr;
     const ProgramBinding* program_ = nullptr;
-    int halfPixelLocation_ = -1, alphaFuncLocation_ = -1, alphaRefLocation_ = -1;
     std::vector<int> enabledAttributes_;
+    // What the vertex array was last set up for: a draw with the same program
+    // inputs, elements and fed streams only rebinds the buffers.
+    struct VertexLayout {
+        unsigned program = 0;
+        std::vector<VertexInputBinding> inputs;
+        std::vector<D3DVERTEXELEMENT9> elements;
+        uint32_t fedStreams = 0;
+        uint32_t streamsUsed = 0;
+    };
+    VertexLayout vertexLayout_;
+    bool vertexLayoutSet_ = false;
     std::vector<D3DVERTEXELEMENT9> fvfElements_;
     DWORD fvfElementsCode_ = ~0u;
 

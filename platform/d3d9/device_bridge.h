@@ -27,6 +27,18 @@ struct VertexInputBinding {
 struct ProgramBinding {
     unsigned glProgram = 0;
     std::vector<VertexInputBinding> inputs;
+    // The device's own: where the prologues' uniforms are (looked up at the
+    // first selection) and what was last uploaded to them, so that draws
+    // only send what changed.
+    struct Prologue {
+        bool found = false;
+        int halfPixel = -1, alphaFunc = -1, alphaRef = -1;
+        bool uploaded = false;
+        float halfPixelValue[2] = {0, 0};
+        int alphaFuncValue = 0;
+        float alphaRefValue = 0;
+    };
+    mutable Prologue prologue;
 };
 
 // GLSL (after the #version line) that every vertex shader driven through a

@@ -3,6 +3,7 @@
 #include <GL/glcorearb.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "d3d9/buffers.h"
 #include "d3d9/device.h"
@@ -83,14 +84,24 @@ HRESULT Device::PrepareDraw() {
         fixedFunction_->Configure(HasUsage(*elements, D3DDECLUSAGE_POSITIONT), viewport,
                                   textures_[0] != nullptr);
     }
-    if (halfPixelLocation_ >= 0)
-        glProgramUniform2f(active.glProgram, halfPixelLocation_,
-                           2.0f * kHalfPixelShift / static_cast<float>(viewport_.Width),
-                           -2.0f * kHalfPixelShift / static_cast<float>(viewport_.Height));
-    if (alphaFuncLocation_ >= 0)
-        glProgramUniform1i(active.glProgram, alphaFuncLocation_, states_.AlphaFunc());
-    if (alphaRefLocation_ >= 0)
-        glProgramUniform1f(active.glProgram, alphaRefLocation_, states_.AlphaRef());
+    ProgramBinding::Prologue& prologue = active.prologue;
+    const float halfPixel[2] = {2.0f * kHalfPixelShift / static_cast<float>(viewport_.Width),
+                                -2.0f * kHalfPixelShift / static_cast<float>(viewport_.Height)};
+    const int alphaFunc = states_.AlphaFunc();
+    const float alphaRef = states_.AlphaRef();
+    const bool fresh = !prologue.uploaded;
+    if (prologue.halfPixel >= 0 && (fresh || halfPixel[0] != prologue.halfPixelValue[0] ||
+                                    halfPixel[1] != prologue.halfPixelValue[1]))
+        glProgramUniform2f(active.glProgram, prologue.halfPixel, halfPixel[0], halfPixel[1]);
+    if (prologue.alphaFunc >= 0 && (fresh || alphaFunc != prologue.alphaFuncValue))
+        glProgramUniform1i(active.glProgram, prologue.alphaFunc, alphaFunc);
+    if (prologue.alphaRef >= 0 && (fresh || alphaRef != prologue.alphaRefValue))
+        glProgramUniform1f(active.glProgram, prologue.alphaRef, alphaRef);
+    prologue.halfPixelValue[0] = halfPixel[0];
+    prologue.halfPixelValue[1] = halfPixel[1];
+    prologue.alphaFuncValue = alphaFunc;
+    prologue.alphaRefValue = alphaRef;
+    prologue.uploaded = true;
     return D3D_OK;
 }
 
@@ -99,6 +110,24 @@ void Device::ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
                                const std::array<UINT, 16>& strides) {
     const std::vector<D3DVERTEXELEMENT9>& elements = *ActiveElements();
     const ProgramBinding& active = program_ ? *program_ : fixedFunction_->Binding();
+    uint32_t fedStreams = 0;
+    for (GLuint stream = 0; stream < 16; ++stream)
+        if (buffers[stream] != 0) fedStreams |= 1u << stream;
+    const auto sameInput = [](const VertexInputBinding& a, const VertexInputBinding& b) {
+        return a.usage == b.usage && a.usageIndex == b.usageIndex && a.location == b.location;
+    };
+    const auto sameElement = [](const D3DVERTEXELEMENT9& a, const D3DVERTEXELEMENT9& b) {
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    const VertexLayout& last = vertexLayout_;
+    if (vertexLayoutSet_ && last.program == active.glProgram && last.fedStreams == fedStreams &&
+        std::equal(last.inputs.begin(), last.inputs.end(), active.inputs.begin(),
+                   active.inputs.end(), sameInput) &&
+        std::equal(last.elements.begin(), last.elements.end(), elements.begin(), elements.end(),
+                   sameElement)) {
+        BindVertexBuffers(buffers, offsets, strides, last.streamsUsed);
+        return;
+    }
     for (int location : enabledAttributes_) glDisableVertexArrayAttrib(vertexArray_, location);
     enabledAttributes_.clear();
     uint32_t streamsUsed = 0;
@@ -128,6 +157,15 @@ void Device::ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
         const float value = white ? 1.0f : 0.0f;
         glVertexAttrib4f(static_cast<GLuint>(input.location), value, value, value, 1.0f);
     }
+    vertexLayout_ =
+        VertexLayout{active.glProgram, active.inputs, elements, fedStreams, streamsUsed};
+    vertexLayoutSet_ = true;
+    BindVertexBuffers(buffers, offsets, strides, streamsUsed);
+}
+
+void Device::BindVertexBuffers(const std::array<unsigned, 16>& buffers,
+                               const std::array<UINT, 16>& offsets,
+                               const std::array<UINT, 16>& strides, uint32_t streamsUsed) {
     for (GLuint stream = 0; stream < 16; ++stream)
         if (streamsUsed & (1u << stream))
             glVertexArrayVertexBuffer(vertexArray_, stream, buffers[stream],
@@ -213,7 +251,8 @@ HRESULT Device::DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     strides[0] = stride;
     ApplyVertexInputs(buffers, offsets, strides);
     if (indices)
-        glDrawElements(mode, static_cast<GLsizei>(count), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        glDrawElements(mode, static_cast<GLsizei>(count),
+                       wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(indexOffset));
     else
         glDrawArrays(mode, 0, static_cast<GLsizei>(count));
