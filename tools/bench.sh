@@ -6,6 +6,7 @@
 #   - the deferred frame at 640x480 with 1 to 512 small lights, point-light
 #     quads bounded to each light and covering the whole screen, same run;
 #   - CPU time of the Direct3D 9 layer per draw call and per frame;
+#   - the time of one device reset of the default scene;
 #   - 100000 frames headless with constant memory;
 #   - 1000 device losses and 1000 resizes in the ASan build (LeakSanitizer
 #     checks at exit).
@@ -15,9 +16,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=2 rounds=3 long_frames=100000 losses=1000 resizes=1000
+seconds=2 rounds=3 long_frames=100000 losses=1000 resizes=1000 resets=20
 if [ "${1:-}" = "--quick" ]; then
-  seconds=0 rounds=1 long_frames=6000 losses=12 resizes=12
+  seconds=0 rounds=1 long_frames=6000 losses=12 resizes=12 resets=3
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--quick]" >&2
   exit 2
@@ -69,6 +70,11 @@ done
 echo "== CPU per draw call" >&2
 build/default/bench/bench_d3d9_draw_bench --benchmark_format=csv 2> /dev/null |
   grep '^"' > "$out/draws.csv"
+
+echo "== device reset time" >&2
+reset_status=0
+build/default/bench/bench_long_run_check "$stage" reset-time "$resets" > "$out/reset_time.txt" ||
+  reset_status=$?
 
 echo "== ${long_frames} frames" >&2
 long_status=0
@@ -158,6 +164,14 @@ report() {
             printf "| %s | %d | %.2f | %.2f | %.2f | %.1f |\n", k, draws[k], ours[k], floor_cpu[k],
               d, 1000 * d / draws[k] } }' "$frames"
   echo
+  echo "## Device reset"
+  echo
+  echo "One reset of the default scene at 640x480 in Deferred mode (every render resource"
+  echo "released and made again, the effect read from its file), median of ${resets}, in ms:"
+  echo "the reset itself, the first frame after it and an ordinary frame: $( [ $reset_status -eq 0 ] &&
+    awk -F'\t' '$1 == "median" { printf "%s, %s, %s", $2, $3, $4 }' "$out/reset_time.txt" ||
+    echo "FAILED (exit $reset_status)")"
+  echo
   echo "## Long runs"
   echo
   echo "${long_frames} frames at 160x120 (modes changing every 500 frames), memory after each"
@@ -180,4 +194,4 @@ report() {
 report | tee "$out/report.md"
 echo >&2
 echo "Report: $out/report.md" >&2
-[ $long_status -eq 0 ] && [ $asan_status -eq 0 ]
+[ $long_status -eq 0 ] && [ $asan_status -eq 0 ] && [ $reset_status -eq 0 ]
