@@ -57,6 +57,10 @@ void KeepProgram(IDirect3DDevice9* device, const std::string& vertex, const std:
     if (device && program) AsDevice(device)->KeepProgram(vertex + '\0' + fragment, program);
 }
 
+void BindShaderStage(IDirect3DDevice9* device, ShaderStage stage, const ProgramBinding* program) {
+    if (device) AsDevice(device)->BindShaderStage(stage, program);
+}
+
 unsigned TextureGlName(IDirect3DBaseTexture9* texture) {
     if (!texture || texture->GetType() != D3DRTYPE_TEXTURE) return 0;
     return static_cast<Texture*>(texture)->GlName();

@@ -122,6 +122,8 @@ void Device::CreateGlObjects() {
     const unsigned char black[4] = {0, 0, 0, 255};
     glTextureSubImage2D(blackTexture_, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, black);
     fixedFunction_ = std::make_unique<FixedFunction>();
+    glCreateProgramPipelines(1, &pipeline_);
+    programsChanged_ = true;
     glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
     KL_GL_CHECK();
 }
@@ -131,6 +133,9 @@ void Device::DestroyGlObjects() {
     keptPrograms_.clear();
     for (void* frame : framesInFlight_) glDeleteSync(static_cast<GLsync>(frame));
     framesInFlight_.clear();
+    glBindProgramPipeline(0);
+    glDeleteProgramPipelines(1, &pipeline_);
+    pipeline_ = 0;
     fixedFunction_.reset();
     glDeleteTextures(1, &blackTexture_);
     glDeleteSamplers(static_cast<GLsizei>(samplerObjects_.size()), samplerObjects_.data());
@@ -176,19 +181,18 @@ void Device::ForgetDeclaration(VertexDeclaration* declaration) {
 }
 
 void Device::BindProgram(const ProgramBinding* program) {
-    MakeCurrent();
     program_ = program;
-    const ProgramBinding& active = program ? *program : fixedFunction_->Binding();
-    // Locations are looked up when a program is first selected, not per draw;
-    // the prologue uniforms may be absent from a program that never calls them.
-    ProgramBinding::Prologue& prologue = active.prologue;
-    if (!prologue.found) {
-        prologue.halfPixel = glGetUniformLocation(active.glProgram, "kl_d3d_half_pixel");
-        prologue.alphaFunc = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_func");
-        prologue.alphaRef = glGetUniformLocation(active.glProgram, "kl_d3d_alpha_ref");
-        prologue.found = true;
-    }
-    glUseProgram(active.glProgram);
+    vertexStage_ = nullptr;
+    pixelStage_ = nullptr;
+    programsChanged_ = true;
+}
+
+// A stage set on its own replaces a whole program's stage: the other stage
+// becomes the fixed-function one, as nothing else was set for it.
+void Device::BindShaderStage(ShaderStage stage, const ProgramBinding* program) {
+    program_ = nullptr;
+    (stage == ShaderStage::Vertex ? vertexStage_ : pixelStage_) = program;
+    programsChanged_ = true;
 }
 
 unsigned Device::TakeKeptProgram(const std::string& sources) {
@@ -205,7 +209,8 @@ void Device::KeepProgram(std::string sources, unsigned program) {
     // Enough for a few effects of a dozen passes; an effect file edited over
     // and over leaves programs behind that no one will take again.
     constexpr size_t kMostKept = 48;
-    if (program_ && program_->glProgram == program) BindProgram(nullptr);
+    for (const ProgramBinding* bound : {program_, vertexStage_, pixelStage_})
+        if (bound && bound->glProgram == program) BindProgram(nullptr);
     keptPrograms_.push_front(KeptProgram{std::move(sources), program});
     if (keptPrograms_.size() <= kMostKept) return;
     MakeCurrent();

@@ -126,6 +126,7 @@ public:
     void BindProgram(const ProgramBinding* program);
     unsigned TakeKeptProgram(const std::string& sources);
     void KeepProgram(std::string sources, unsigned program);
+    void BindShaderStage(ShaderStage stage, const ProgramBinding* program);
     bool Windowed() const { return parameters_.Windowed != FALSE; }
     const AdapterProfile& Adapter() const { return adapter_; }
     // Test hooks.
@@ -184,7 +185,12 @@ private:
                            const std::array<UINT, 16>& offsets, const std::array<UINT, 16>& strides,
                            uint32_t streamsUsed);
     void ApplyTextures();
-    void ApplyProgram();
+    // Puts the selected programs in use.
+    void SelectPrograms();
+    // The program whose vertex stage reads the vertex inputs.
+    const ProgramBinding& VertexProgram() const;
+    const ProgramBinding& PixelProgram() const;
+    bool FixedFunctionVertex() const;
     HRESULT DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                             UINT stride, const void* indices, D3DFORMAT indexFormat);
 
@@ -237,7 +243,13 @@ private:
     std::array<UINT, 16> streamOffsets_{};
     std::array<UINT, 16> streamStrides_{};
     IndexBuffer* indices_ = nullptr;
+    // Either one program for both stages (program_), or a program per stage,
+    // null for the fixed-function one, combined in pipeline_ at draw time.
     const ProgramBinding* program_ = nullptr;
+    const ProgramBinding* vertexStage_ = nullptr;
+    const ProgramBinding* pixelStage_ = nullptr;
+    bool programsChanged_ = true;
+    unsigned pipeline_ = 0;
     std::vector<int> enabledAttributes_;
     // What the vertex array was last set up for: a draw with the same program
     // inputs, elements and fed streams only rebinds the buffers.

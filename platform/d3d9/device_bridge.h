@@ -53,10 +53,21 @@ extern const char kFragmentPrologueGlsl[];
 // Makes the device's GL context current on this thread (each device owns one).
 void MakeDeviceContextCurrent(IDirect3DDevice9* device);
 
-// Selects the program for the following draws; nullptr returns to the
-// device's built-in fixed-function emulation. The binding must stay alive
-// while it is selected.
+// Selects a program of both stages for the following draws; nullptr returns
+// both stages to the device's built-in fixed-function emulation. The binding
+// must stay alive while it is selected.
 void BindProgram(IDirect3DDevice9* device, const ProgramBinding* program);
+
+// Direct3D 9 sets the vertex and the pixel shader independently.
+enum class ShaderStage { Vertex, Pixel };
+
+// Selects the program of one stage, as SetVertexShader or SetPixelShader do,
+// and leaves the other stage as it is; nullptr selects the fixed-function
+// stage. The program must be separable (one stage, linked with
+// GL_PROGRAM_SEPARABLE) and pass varyings as translated shaders do (TEXCOORDn
+// at location n, COLORn at 16 + n, FOG at 20, all vec4). A vertex stage lists
+// its inputs; a pixel stage's list is empty.
+void BindShaderStage(IDirect3DDevice9* device, ShaderStage stage, const ProgramBinding* program);
 
 // Linked programs outlive the effects that use them: the device keeps the
 // programs handed back to it, under the GLSL sources they were linked from,

@@ -66,6 +66,53 @@ void Device::ApplyTextures() {
     }
 }
 
+// Direct3D 9 sets the vertex and the pixel shader separately, and either may
+// be absent, leaving that stage to the fixed-function pipeline. Effects use
+// that freely: a pass with only a pixel shader draws with the fixed-function
+// vertex stage (pretransformed or plain positions, as the vertex layout of
+// each draw says) or with whatever vertex shader an earlier pass left set.
+// Which vertex stage that is is known only here, at draw time, so the device
+// keeps one separable GL program per stage and combines the current two in a
+// program pipeline for each draw, instead of linking pairs in advance. The
+// fixed function is such a pair of stages too. A whole program (fonts) takes
+// both stages at once and is used directly.
+void Device::SelectPrograms() {
+    // glUseProgram on every draw: a program in use takes precedence over the
+    // bound pipeline, and 0 gives the pipeline back.
+    glUseProgram(program_ ? program_->glProgram : 0);
+    if (!programsChanged_) return;
+    const ProgramBinding& vertex = VertexProgram();
+    const ProgramBinding& pixel = PixelProgram();
+    if (!program_) {
+        glUseProgramStages(pipeline_, GL_VERTEX_SHADER_BIT, vertex.glProgram);
+        glUseProgramStages(pipeline_, GL_FRAGMENT_SHADER_BIT, pixel.glProgram);
+        glBindProgramPipeline(pipeline_);
+    }
+    // Locations are looked up when a program is first selected, not per draw;
+    // the prologue uniforms may be absent from a program that never calls them.
+    for (const ProgramBinding* binding : {&vertex, &pixel}) {
+        ProgramBinding::Prologue& prologue = binding->prologue;
+        if (prologue.found) continue;
+        prologue.halfPixel = glGetUniformLocation(binding->glProgram, "kl_d3d_half_pixel");
+        prologue.alphaFunc = glGetUniformLocation(binding->glProgram, "kl_d3d_alpha_func");
+        prologue.alphaRef = glGetUniformLocation(binding->glProgram, "kl_d3d_alpha_ref");
+        prologue.found = true;
+    }
+    programsChanged_ = false;
+}
+
+const ProgramBinding& Device::VertexProgram() const {
+    return program_ ? *program_ : vertexStage_ ? *vertexStage_ : fixedFunction_->VertexStage();
+}
+
+const ProgramBinding& Device::PixelProgram() const {
+    return program_ ? *program_ : pixelStage_ ? *pixelStage_ : fixedFunction_->PixelStage();
+}
+
+bool Device::FixedFunctionVertex() const {
+    return !program_ && !vertexStage_;
+}
+
 HRESULT Device::PrepareDraw() {
     const std::vector<D3DVERTEXELEMENT9>* elements = ActiveElements();
     if (!elements) return D3DERR_INVALIDCALL;
@@ -75,33 +122,38 @@ HRESULT Device::PrepareDraw() {
     states_.FlushSamplers(samplerObjects_.data());
     ApplyViewport();
     ApplyTextures();
-    const ProgramBinding& active = program_ ? *program_ : fixedFunction_->Binding();
-    glUseProgram(active.glProgram);
-    if (!program_) {
+    SelectPrograms();
+    if (FixedFunctionVertex()) {
         const float viewport[4] = {static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y),
                                    static_cast<float>(viewport_.Width),
                                    static_cast<float>(viewport_.Height)};
-        fixedFunction_->Configure(HasUsage(*elements, D3DDECLUSAGE_POSITIONT), viewport,
-                                  textures_[0] != nullptr);
+        fixedFunction_->ConfigureVertex(HasUsage(*elements, D3DDECLUSAGE_POSITIONT), viewport);
     }
-    ProgramBinding::Prologue& prologue = active.prologue;
+    if (!program_ && !pixelStage_) fixedFunction_->ConfigurePixel(textures_[0] != nullptr);
+    // The half-pixel offset goes to the vertex stage, the alpha test to the
+    // pixel stage (one program for both when a whole program is bound).
     const float halfPixel[2] = {2.0f * kHalfPixelShift / static_cast<float>(viewport_.Width),
                                 -2.0f * kHalfPixelShift / static_cast<float>(viewport_.Height)};
     const int alphaFunc = states_.AlphaFunc();
     const float alphaRef = states_.AlphaRef();
-    const bool fresh = !prologue.uploaded;
-    if (prologue.halfPixel >= 0 && (fresh || halfPixel[0] != prologue.halfPixelValue[0] ||
-                                    halfPixel[1] != prologue.halfPixelValue[1]))
-        glProgramUniform2f(active.glProgram, prologue.halfPixel, halfPixel[0], halfPixel[1]);
-    if (prologue.alphaFunc >= 0 && (fresh || alphaFunc != prologue.alphaFuncValue))
-        glProgramUniform1i(active.glProgram, prologue.alphaFunc, alphaFunc);
-    if (prologue.alphaRef >= 0 && (fresh || alphaRef != prologue.alphaRefValue))
-        glProgramUniform1f(active.glProgram, prologue.alphaRef, alphaRef);
-    prologue.halfPixelValue[0] = halfPixel[0];
-    prologue.halfPixelValue[1] = halfPixel[1];
-    prologue.alphaFuncValue = alphaFunc;
-    prologue.alphaRefValue = alphaRef;
-    prologue.uploaded = true;
+    const ProgramBinding& vertex = VertexProgram();
+    const ProgramBinding& pixel = PixelProgram();
+    ProgramBinding::Prologue& v = vertex.prologue;
+    ProgramBinding::Prologue& p = pixel.prologue;
+    if (v.halfPixel >= 0 && (!v.uploaded || halfPixel[0] != v.halfPixelValue[0] ||
+                             halfPixel[1] != v.halfPixelValue[1]))
+        glProgramUniform2f(vertex.glProgram, v.halfPixel, halfPixel[0], halfPixel[1]);
+    v.halfPixelValue[0] = halfPixel[0];
+    v.halfPixelValue[1] = halfPixel[1];
+    if (p.alphaFunc >= 0 && (!p.uploaded || alphaFunc != p.alphaFuncValue))
+        glProgramUniform1i(pixel.glProgram, p.alphaFunc, alphaFunc);
+    if (p.alphaRef >= 0 && (!p.uploaded || alphaRef != p.alphaRefValue))
+        glProgramUniform1f(pixel.glProgram, p.alphaRef, alphaRef);
+    p.alphaFuncValue = alphaFunc;
+    p.alphaRefValue = alphaRef;
+    // Both flags only after both stages: for a whole program they are one.
+    v.uploaded = true;
+    p.uploaded = true;
     return D3D_OK;
 }
 
@@ -109,7 +161,7 @@ void Device::ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
                                const std::array<UINT, 16>& offsets,
                                const std::array<UINT, 16>& strides) {
     const std::vector<D3DVERTEXELEMENT9>& elements = *ActiveElements();
-    const ProgramBinding& active = program_ ? *program_ : fixedFunction_->Binding();
+    const ProgramBinding& active = VertexProgram();
     uint32_t fedStreams = 0;
     for (GLuint stream = 0; stream < 16; ++stream)
         if (buffers[stream] != 0) fedStreams |= 1u << stream;
@@ -153,7 +205,8 @@ void Device::ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
         if (input.location < 0 || std::find(enabledAttributes_.begin(), enabledAttributes_.end(),
                                             input.location) != enabledAttributes_.end())
             continue;
-        const bool white = !program_ && input.location == FixedFunction::kDiffuseLocation;
+        const bool white =
+            FixedFunctionVertex() && input.location == FixedFunction::kDiffuseLocation;
         const float value = white ? 1.0f : 0.0f;
         glVertexAttrib4f(static_cast<GLuint>(input.location), value, value, value, 1.0f);
     }

@@ -7,38 +7,59 @@
 namespace kl::d3d9 {
 namespace {
 
-const char kVertexBody[] =
-    "layout(location = 0) in vec4 kl_position;\n"
-    "layout(location = 1) in vec4 kl_diffuse;\n"
-    "layout(location = 2) in vec2 kl_texcoord;\n"
-    "uniform int kl_ff_pretransformed;\n"
-    "uniform vec4 kl_ff_viewport;\n"
-    "out vec4 kl_v_diffuse;\n"
-    "out vec2 kl_v_texcoord;\n"
-    "void main() {\n"
-    "    if (kl_ff_pretransformed != 0) {\n"
-    // x, y in pixels of the render target, z in 0..1, rhw = 1 / w.
-    "        float w = kl_position.w != 0.0 ? 1.0 / kl_position.w : 1.0;\n"
-    "        vec2 ndc = vec2((kl_position.x - kl_ff_viewport.x) / kl_ff_viewport.z * 2.0 - 1.0,\n"
-    "                        1.0 - (kl_position.y - kl_ff_viewport.y) / kl_ff_viewport.w * 2.0);\n"
-    "        gl_Position = vec4(ndc * w, kl_position.z * w, w);\n"
-    "    } else {\n"
-    "        gl_Position = kl_position;\n"
-    "    }\n"
-    "    kl_v_diffuse = kl_diffuse;\n"
-    "    kl_v_texcoord = kl_texcoord;\n"
-    "    kl_d3d_vertex_epilogue();\n"
-    "}\n";
+// Vertex inputs: position, diffuse and specular colours, eight texture
+// coordinate sets. Outputs follow the translator's varying layout: TEXCOORDn
+// at location n, COLORn at location 16 + n.
+constexpr int kSpecularLocation = 2;
+constexpr int kTexCoordLocation = 3;
+constexpr int kTexCoordSets = 8;
 
-const char kFragmentBody[] =
-    "in vec4 kl_v_diffuse;\n"
-    "in vec2 kl_v_texcoord;\n"
+std::string VertexBody() {
+    std::string s =
+        "layout(location = 0) in vec4 kl_position;\n"
+        "layout(location = 1) in vec4 kl_diffuse;\n"
+        "layout(location = 2) in vec4 kl_specular;\n"
+        "uniform int kl_ff_pretransformed;\n"
+        "uniform vec4 kl_ff_viewport;\n"
+        "layout(location = 16) out vec4 kl_v_COLOR0;\n"
+        "layout(location = 17) out vec4 kl_v_COLOR1;\n";
+    std::string copies;
+    for (int i = 0; i < kTexCoordSets; ++i) {
+        const std::string n = std::to_string(i);
+        s += "layout(location = " + std::to_string(kTexCoordLocation + i) +
+             ") in vec4 kl_texcoord" + n + ";\n";
+        s += "layout(location = " + n + ") out vec4 kl_v_TEXCOORD" + n + ";\n";
+        copies += "    kl_v_TEXCOORD" + n + " = kl_texcoord" + n + ";\n";
+    }
+    s += "void main() {\n"
+         "    if (kl_ff_pretransformed != 0) {\n"
+         // x, y in pixels of the render target, z in 0..1, rhw = 1 / w.
+         "        float w = kl_position.w != 0.0 ? 1.0 / kl_position.w : 1.0;\n"
+         "        vec2 ndc = vec2((kl_position.x - kl_ff_viewport.x) / kl_ff_viewport.z * 2.0 - "
+         "1.0,\n"
+         "                        1.0 - (kl_position.y - kl_ff_viewport.y) / kl_ff_viewport.w * "
+         "2.0);\n"
+         "        gl_Position = vec4(ndc * w, kl_position.z * w, w);\n"
+         "    } else {\n"
+         "        gl_Position = kl_position;\n"
+         "    }\n"
+         "    kl_v_COLOR0 = kl_diffuse;\n"
+         "    kl_v_COLOR1 = kl_specular;\n" +
+         copies +
+         "    kl_d3d_vertex_epilogue();\n"
+         "}\n";
+    return s;
+}
+
+const char kPixelBody[] =
+    "layout(location = 16) in vec4 kl_v_COLOR0;\n"
+    "layout(location = 0) in vec4 kl_v_TEXCOORD0;\n"
     "uniform int kl_ff_textured;\n"
     "layout(binding = 0) uniform sampler2D kl_ff_texture;\n"
     "layout(location = 0) out vec4 kl_colour;\n"
     "void main() {\n"
-    "    vec4 colour = kl_v_diffuse;\n"
-    "    if (kl_ff_textured != 0) colour *= texture(kl_ff_texture, kl_v_texcoord);\n"
+    "    vec4 colour = kl_v_COLOR0;\n"
+    "    if (kl_ff_textured != 0) colour *= texture(kl_ff_texture, kl_v_TEXCOORD0.xy);\n"
     "    kl_colour = colour;\n"
     "    kl_d3d_alpha_test(colour);\n"
     "}\n";
@@ -47,27 +68,35 @@ const char kFragmentBody[] =
 
 FixedFunction::FixedFunction() {
     const std::string version = "#version 450 core\n";
-    binding_.glProgram = gl::LinkProgram(version + kVertexPrologueGlsl + kVertexBody,
-                                         version + kFragmentPrologueGlsl + kFragmentBody, &log_);
-    if (!binding_.glProgram) return;
-    binding_.inputs = {{D3DDECLUSAGE_POSITION, 0, 0},
-                       {D3DDECLUSAGE_POSITIONT, 0, 0},
-                       {D3DDECLUSAGE_COLOR, 0, kDiffuseLocation},
-                       {D3DDECLUSAGE_TEXCOORD, 0, 2}};
-    pretransformedLocation_ = glGetUniformLocation(binding_.glProgram, "kl_ff_pretransformed");
-    viewportLocation_ = glGetUniformLocation(binding_.glProgram, "kl_ff_viewport");
-    texturedLocation_ = glGetUniformLocation(binding_.glProgram, "kl_ff_textured");
+    vertex_.glProgram =
+        gl::LinkStageProgram(GL_VERTEX_SHADER, version + kVertexPrologueGlsl + VertexBody(), &log_);
+    pixel_.glProgram =
+        gl::LinkStageProgram(GL_FRAGMENT_SHADER, version + kFragmentPrologueGlsl + kPixelBody, &log_);
+    if (!Ok()) return;
+    vertex_.inputs = {{D3DDECLUSAGE_POSITION, 0, 0},
+                      {D3DDECLUSAGE_POSITIONT, 0, 0},
+                      {D3DDECLUSAGE_COLOR, 0, kDiffuseLocation},
+                      {D3DDECLUSAGE_COLOR, 1, kSpecularLocation}};
+    for (int i = 0; i < kTexCoordSets; ++i)
+        vertex_.inputs.push_back(
+            {D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(i), kTexCoordLocation + i});
+    pretransformedLocation_ = glGetUniformLocation(vertex_.glProgram, "kl_ff_pretransformed");
+    viewportLocation_ = glGetUniformLocation(vertex_.glProgram, "kl_ff_viewport");
+    texturedLocation_ = glGetUniformLocation(pixel_.glProgram, "kl_ff_textured");
 }
 
 FixedFunction::~FixedFunction() {
-    if (binding_.glProgram) glDeleteProgram(binding_.glProgram);
+    if (vertex_.glProgram) glDeleteProgram(vertex_.glProgram);
+    if (pixel_.glProgram) glDeleteProgram(pixel_.glProgram);
 }
 
-void FixedFunction::Configure(bool pretransformed, const float viewport[4], bool textured) {
-    const GLuint program = binding_.glProgram;
-    glProgramUniform1i(program, pretransformedLocation_, pretransformed ? 1 : 0);
-    glProgramUniform4fv(program, viewportLocation_, 1, viewport);
-    glProgramUniform1i(program, texturedLocation_, textured ? 1 : 0);
+void FixedFunction::ConfigureVertex(bool pretransformed, const float viewport[4]) {
+    glProgramUniform1i(vertex_.glProgram, pretransformedLocation_, pretransformed ? 1 : 0);
+    glProgramUniform4fv(vertex_.glProgram, viewportLocation_, 1, viewport);
+}
+
+void FixedFunction::ConfigurePixel(bool textured) {
+    glProgramUniform1i(pixel_.glProgram, texturedLocation_, textured ? 1 : 0);
 }
 
 }  // namespace kl::d3d9

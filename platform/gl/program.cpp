@@ -70,4 +70,20 @@ unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmen
                        [log](ProgramStep, const std::string& infoLog) { *log += infoLog; });
 }
 
+unsigned LinkStageProgram(unsigned stage, const std::string& source, std::string* log) {
+    const char* text = source.c_str();
+    const GLuint program = glCreateShaderProgramv(stage, 1, &text);
+    GLint ok = 0;
+    if (program) glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok) return program;
+    // The program's log holds the compiler's messages as well as the linker's.
+    GLint length = 0;
+    if (program) glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> info(static_cast<size_t>(length) + 1, '\0');
+    if (program) glGetProgramInfoLog(program, length, nullptr, info.data());
+    *log += info.data();
+    if (program) glDeleteProgram(program);
+    return 0;
+}
+
 }  // namespace kl::gl

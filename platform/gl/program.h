@@ -21,4 +21,9 @@ unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmen
 unsigned LinkProgram(const std::string& vertexSource, const std::string& fragmentSource,
                      std::string* log);
 
+// Compiles one stage (GL_VERTEX_SHADER or GL_FRAGMENT_SHADER) into a separable
+// program that a program pipeline combines with another stage's program; 0
+// with the compiler's log in *log on failure.
+unsigned LinkStageProgram(unsigned stage, const std::string& source, std::string* log);
+
 }  // namespace kl::gl

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "headless_device.h"
@@ -505,6 +506,152 @@ TEST_F(EffectDevice, FramesOfEffectDrawsDoNotPileUpOffscreen) {
     device_->SetStreamSource(0, nullptr, 0, 0);
     buffer->Release();
     EXPECT_LT(after, before + (4u << 20)) << "heap grew from " << before << " to " << after;
+}
+
+// Effects written as people write them elsewhere, drawn and read back.
+class EffectStyles : public EffectDevice {
+protected:
+    // Runs every pass of the current technique over one draw each.
+    void RunPasses(const std::function<void()>& draw) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        device_->BeginScene();
+        UINT passes = 0;
+        ASSERT_EQ(effect_->Begin(&passes, 0), S_OK);
+        for (UINT pass = 0; pass < passes; ++pass) {
+            ASSERT_EQ(effect_->BeginPass(pass), S_OK);
+            draw();
+            ASSERT_EQ(effect_->EndPass(), S_OK);
+        }
+        ASSERT_EQ(effect_->End(), S_OK);
+        device_->EndScene();
+    }
+
+    // A pretransformed rectangle over the left half of the target, with one
+    // diffuse colour and one texture coordinate at every corner.
+    void DrawLeftHalfPretransformed(D3DCOLOR diffuse, float u, float v) {
+        struct Vertex {
+            float x, y, z, rhw;
+            D3DCOLOR diffuse;
+            float u, v;
+        };
+        const float h = static_cast<float>(kSize) / 2, full = static_cast<float>(kSize);
+        const Vertex quad[] = {{0, 0, 0.5f, 1, diffuse, u, v},
+                               {h, 0, 0.5f, 1, diffuse, u, v},
+                               {h, full, 0.5f, 1, diffuse, u, v},
+                               {0, full, 0.5f, 1, diffuse, u, v}};
+        ASSERT_EQ(device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1), S_OK);
+        ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(Vertex)), S_OK);
+    }
+
+    // A texture one texel high with these colours from left to right.
+    IDirect3DTexture9* RowTexture(std::initializer_list<D3DCOLOR> texels) {
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(device_->CreateTexture(static_cast<UINT>(texels.size()), 1, 1, 0,
+                                         D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+                  S_OK);
+        D3DLOCKED_RECT locked{};
+        if (!texture || texture->LockRect(0, &locked, nullptr, 0) != S_OK) return texture;
+        std::memcpy(locked.pBits, texels.begin(), texels.size() * sizeof(D3DCOLOR));
+        texture->UnlockRect(0);
+        return texture;
+    }
+
+    // Channels of 0x00RRGGBB within one step of the expected 8-bit values.
+    static void ExpectColour(DWORD actual, int r, int g, int b) {
+        const int channels[3] = {static_cast<int>((actual >> 16) & 0xff),
+                                 static_cast<int>((actual >> 8) & 0xff),
+                                 static_cast<int>(actual & 0xff)};
+        const int expected[3] = {r, g, b};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(channels[i], expected[i], 1) << "channel " << i << " of " << std::hex
+                                                     << actual;
+    }
+};
+
+// Passes with one shader draw with the other stage the device has at draw
+// time, as Direct3D's separate shader states do.
+// Only a pixel shader: the fixed-function vertex stage places pretransformed
+// vertices by pixel and hands on their diffuse colour and texture coordinate.
+// Diffuse 0xff336699 is (0.2, 0.4, 0.6); the shader returns (b, u, v).
+TEST_F(EffectStyles, PixelShaderAloneDrawsPretransformedVertices) {
+    ASSERT_EQ(CreateFromText(R"(
+float4 PS(float4 c : COLOR0, float2 uv : TEXCOORD0) : COLOR { return float4(c.b, uv.x, uv.y, 1); }
+technique T { pass { PixelShader = compile ps_2_0 PS(); ZEnable = false; CullMode = None; } }
+)"),
+              S_OK);
+    RunPasses([&] { DrawLeftHalfPretransformed(0xff336699, 0.25f, 0.75f); });
+    ExpectColour(Pixel(kSize / 4, kSize / 2), 153, 64, 191);
+    EXPECT_EQ(Pixel(kSize * 3 / 4, kSize / 2), 0x000000u);
+}
+
+// `PixelShader = NULL`: the vertex shader's COLOR0 reaches the
+// fixed-function pixel stage, which outputs it (no texture is set).
+TEST_F(EffectStyles, NullPixelShaderOutputsTheVertexColour) {
+    ASSERT_EQ(CreateFromText(R"(
+float4 tint = {1, 0.5, 0, 1};
+void VS(float4 p : POSITION, out float4 pos : POSITION, out float4 c : COLOR0) { pos = p; c = tint; }
+technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = NULL; ZEnable = false; CullMode = None; } }
+)"),
+              S_OK);
+    RunPasses([&] { DrawQuad(); });
+    ExpectColour(Pixel(kSize / 2, kSize / 2), 255, 128, 0);
+    ExpectColour(Pixel(1, 1), 255, 128, 0);
+}
+
+// The second pass sets only a pixel shader and so draws with the vertex
+// shader the first pass left: the half-size quad of matWVP, blue over the
+// first pass's green, corners left black. Were the fixed-function vertex
+// stage used, the whole target would turn blue.
+TEST_F(EffectStyles, LaterPassKeepsTheVertexShaderAnEarlierPassSet) {
+    ASSERT_EQ(CreateFromText(R"(
+float4x4 matWVP;
+float4 VS(float4 p : POSITION) : POSITION { return mul(p, matWVP); }
+float4 Green() : COLOR { return float4(0, 1, 0, 1); }
+float4 Blue() : COLOR { return float4(0, 0, 1, 1); }
+technique T {
+    pass First { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 Green(); ZEnable = false; CullMode = None; }
+    pass Second { PixelShader = compile ps_2_0 Blue(); }
+}
+)"),
+              S_OK);
+    const D3DXMATRIX half(0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+    ASSERT_EQ(effect_->SetMatrix("matWVP", &half), S_OK);
+    RunPasses([&] { DrawQuad(); });
+    EXPECT_EQ(Pixel(kSize / 2, kSize / 2), 0x0000ffu);
+    EXPECT_EQ(Pixel(1, 1), 0x000000u);
+    EXPECT_EQ(Pixel(kSize - 2, kSize - 2), 0x000000u);
+    // End gave the stages back: a plain fixed-function draw is white.
+    device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->BeginScene();
+    DrawLeftHalfPretransformed(0xffffffff, 0, 0);
+    device_->EndScene();
+    EXPECT_EQ(Pixel(1, 1), 0xffffffu);
+}
+
+// An untyped `sampler` handed to a sampler1D parameter, and tex1D and
+// tex1Dlod reading a four-texel ramp (point filtered) across the target:
+// pixel column x samples u = (x + 0.5) / 32, texel floor(4u).
+TEST_F(EffectStyles, UntypedSamplersAndOneDimensionalFetches) {
+    ASSERT_EQ(CreateFromText(R"(
+texture rampTexture;
+sampler ramp = sampler_state { Texture = <rampTexture>; MinFilter = Point; MagFilter = Point; MipFilter = None; AddressU = Clamp; };
+float4 Lookup(sampler1D s, float u) { return tex1D(s, u); }
+float4 VS(float4 p : POSITION, inout float2 uv : TEXCOORD0) : POSITION { return p; }
+float4 PS(float2 uv : TEXCOORD0) : COLOR { return uv.y < 0.5 ? Lookup(ramp, uv.x) : tex1Dlod(ramp, float4(uv.x, 0, 0, 0)); }
+technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); ZEnable = false; CullMode = None; } }
+)"),
+              S_OK);
+    IDirect3DTexture9* ramp = RowTexture({0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff});
+    ASSERT_EQ(effect_->SetTexture("rampTexture", ramp), S_OK);
+    RunPasses([&] { DrawQuad(); });
+    for (UINT y : {4u, 28u}) {
+        EXPECT_EQ(Pixel(2, y), 0xff0000u) << "row " << y;
+        EXPECT_EQ(Pixel(12, y), 0x00ff00u) << "row " << y;
+        EXPECT_EQ(Pixel(20, y), 0x0000ffu) << "row " << y;
+        EXPECT_EQ(Pixel(29, y), 0xffffffu) << "row " << y;
+    }
+    effect_->SetTexture("rampTexture", nullptr);
+    ramp->Release();
 }
 
 }  // namespace

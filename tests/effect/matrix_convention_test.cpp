@@ -70,6 +70,22 @@ TEST(MatrixConvention, MatrixProductAppliesTheLeftMatrixFirst) {
                 2, 3, 1);
 }
 
+// A shorter vector truncates the matrix, as HLSL does: mul(float3, float4x4)
+// sums the first three rows weighted by the vector (no fourth row, so no
+// translation) and still has four components; mul(float4x4, float2) dots
+// each row's first two elements.
+TEST(MatrixConvention, ShortVectorsTruncateTheMatrix) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    // (1, 0, 2) * rows 0..2 = (1, 2, 3, 4) + 2 * (9, 10, 11, 12).
+    ExpectPixel(Evaluate("mul(float3(1, 0, 2), A)", {{"A", kCounting}}), 19, 22, 25, 28);
+    // (1, 1) against each row: 1 + 2, 5 + 6, 9 + 10, 13 + 14.
+    ExpectPixel(Evaluate("mul(A, float2(1, 1))", {{"A", kCounting}}), 3, 11, 19, 27);
+    // The usual normal transform: the result's first three lanes.
+    ExpectPixel(Evaluate("float4(mul(v.xyz, A).xyz, 0)", {{"A", kCounting}, {"v", {0, 1, 0, 7}}}),
+                5, 6, 7, 0);
+}
+
 TEST(MatrixConvention, RowsElementsCastsAndTranspose) {
     GlTestContext gl;
     ASSERT_TRUE(gl.Ok()) << gl.Error();

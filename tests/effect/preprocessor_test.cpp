@@ -71,6 +71,26 @@ TEST(Preprocessor, IncludesExpandInPlaceAndReportTheirOwnFile) {
               "dir/bad.fxh(2,1): unexpected character '@'");
     EXPECT_EQ(ErrorOf("\n#include \"nope.fxh\"\n", options),
               "pp.fx(2,10): cannot open include file 'nope.fxh'");
+    // Angle brackets: the name verbatim, Windows separators included; a name
+    // not closed on its line is an error, not a read to the end of the file.
+    options.includeReader = [&](const std::string&, const std::string& name,
+                                std::string& resolved, std::string& contents) {
+        resolved = name;
+        contents = "float from_" + std::to_string(name.size()) + ";";
+        return name == "lib\\common.fxh";
+    };
+    EXPECT_EQ(Expand("#include <lib\\common.fxh>\nint j < 2;", options),
+              "float from_14 ; int j < 2 ;");
+    EXPECT_EQ(ErrorOf("#include <lib\\common.fxh\nint j;", options),
+              "pp.fx(1,10): unterminated <file name>");
+}
+
+// A UTF-8 byte-order mark opens the file without shifting columns; one
+// anywhere else is still a stray byte.
+TEST(Preprocessor, ByteOrderMarkIsSkipped) {
+    EXPECT_EQ(Expand("\xEF\xBB\xBF#define A 1\nx = A;"), "x = 1 ;");
+    EXPECT_EQ(ErrorOf("\xEF\xBB\xBF\n x @"), "pp.fx(2,4): unexpected character '@'");
+    EXPECT_EQ(ErrorOf("x \xEF\xBB\xBF"), "pp.fx(1,3): unexpected byte 239");
 }
 
 TEST(Preprocessor, RecursiveIncludeIsBounded) {

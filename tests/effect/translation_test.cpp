@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kl::test {
 namespace {
 
@@ -299,6 +301,72 @@ TEST(Translation, TexturesFromSamplerStatesSample) {
     EXPECT_EQ(pass.program.samplers[0].stage, 0);
     EXPECT_EQ(t.effect.parameters[1].samplerTexture, "t");
     EXPECT_EQ(LinkPass(pass), "");
+}
+
+// Parameter initialisers and array sizes are folded as HLSL folds them:
+// integer literals divide as integers, names of static consts are followed.
+TEST(Translation, ConstantInitialisersAndArraySizesAreFolded) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string globals = R"(
+static const int TAPS = 2 + 1;
+static const float PI = 3.14159265;
+float3 dir = normalize(float3(1, 1, -2));
+float2 k = {sqrt(2 / 3), sqrt(2.0 / 3)};
+int halfTaps = TAPS / 2;
+float angle = PI / 4 * 2;
+float4 mid = lerp(float4(0, 0, 0, 0), float4(1, 2, 3, 4), 0.5);
+float3 axis = cross(float3(1, 0, 0), float3(0, 1, 0)).zyx;  // (0, 0, 1) reversed
+float weights[TAPS * 2 - 1] = {0.1, 0.2, 0.4, 0.2, 0.1};
+)";
+    Translation t = Translate(PixelProbe(
+        globals, "float s = 0; for (int n = 0; n < TAPS * 2 - 1; n++) s += weights[n];\n"
+                 "return float4(s, halfTaps, k.x, 1);"));
+    ASSERT_TRUE(t.ok) << t.error;
+    std::map<std::string, std::vector<float>> initial;
+    for (const hlsl::EffectParameter& p : t.effect.parameters) initial[p.name] = p.initialValue;
+    const float r6 = 1.0f / std::sqrt(6.0f);
+    const std::map<std::string, std::vector<float>> expected = {
+        {"dir", {r6, r6, -2 * r6}},      {"k", {0, std::sqrt(2.0f / 3)}},
+        {"halfTaps", {1}},               {"angle", {1.5707963f}},
+        {"mid", {0.5f, 1, 1.5f, 2}},     {"axis", {1, 0, 0}},
+        {"weights", {0.1f, 0.2f, 0.4f, 0.2f, 0.1f}}};
+    for (const auto& [name, values] : expected) {
+        ASSERT_EQ(initial[name].size(), values.size()) << name;
+        for (size_t i = 0; i < values.size(); ++i)
+            EXPECT_NEAR(initial[name][i], values[i], 1e-6) << name << "[" << i << "]";
+    }
+    EXPECT_PIXEL(RenderPass(t.effect, 1, 1).at(0), 1.0f, 1.0f, 0.0f, 1.0f);
+
+    EXPECT_EQ(Translate("static const float N = 2.5;\nfloat w[N * 2];").error,
+              "test.fx(2,9): array size must be a constant integer");
+    EXPECT_EQ(Translate("float a = 1;\nfloat b = a * 2;\ntechnique T { pass { } }").error,
+              "test.fx(2,11): 'a' is not a constant");
+    EXPECT_EQ(Translate("float m[2][2];").error, "test.fx(1,11): arrays of arrays are not supported");
+    EXPECT_EQ(Translate("float3 d = normalize(0);\ntechnique T { pass { } }").error,
+              "test.fx(1,12): normalize of a zero vector");
+}
+
+// Effect keywords in any letter case, and Direct3D 10/11 techniques beside
+// the Direct3D 9 ones passed over as D3DX 9 does.
+TEST(Translation, EffectKeywordsInAnyCaseAndNewerTechniquesSkipped) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const char source[] = R"(
+float4 VS(float4 p : POSITION) : POSITION { return p; }
+float4 PS() : COLOR { return float4(0.25, 0.5, 0.75, 1); }
+technique10 Newer { pass P0 { SetVertexShader(CompileShader(vs_4_0, VS())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+Technique Older { Pass P0 { vertexshader = COMPILE VS_2_0 VS(); PIXELSHADER = Compile ps_2_0 PS(); ZEnable = FALSE; } }
+TECHNIQUE11 Newest { pass { SetPixelShader(NULL); } }
+)";
+    Translation t = Translate(source);
+    ASSERT_TRUE(t.ok) << t.error;
+    ASSERT_EQ(t.effect.techniques.size(), 1u);
+    EXPECT_EQ(t.effect.techniques[0].name, "Older");
+    const std::vector<Pixel> pixels = RenderPass(t.effect, 1, 1);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_PIXEL(pixels[0], 0.25f, 0.5f, 0.75f, 1.0f);
+    EXPECT_EQ(Translate("technique10 T { pass P { \n").error, "test.fx(1,1): unterminated 'technique10' block");
 }
 
 }  // namespace

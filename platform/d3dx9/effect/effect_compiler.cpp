@@ -1,53 +1,34 @@
 #include "effect_compiler.h"
 
+#include "hlsl_constants.h"
 #include "hlsl_parser.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <strings.h>
 
 namespace kl::hlsl {
 namespace {
 
-constexpr int kMaxInitialiserDepth = 64;
-
-// Flattens a constant initialiser (numbers, true/false, negation,
-// constructors and {...} lists) into floats.
-void EvaluateConstant(const Expr& e, std::vector<float>& out, int depth) {
-    if (depth > kMaxInitialiserDepth) Fail(e.where, "initial value nested too deeply");
-    switch (e.kind) {
-        case ExprKind::IntLiteral:
-            out.push_back(static_cast<float>(std::strtoull(e.text.c_str(), nullptr, 0)));
-            return;
-        case ExprKind::FloatLiteral:
-            out.push_back(std::strtof(e.text.c_str(), nullptr));
-            return;
-        case ExprKind::BoolLiteral:
-            out.push_back(e.text == "true" ? 1.0f : 0.0f);
-            return;
-        case ExprKind::Unary:
-            if (e.text == "-" || e.text == "+") {
-                const size_t first = out.size();
-                EvaluateConstant(*e.kids[0], out, depth + 1);
-                if (e.text == "-")
-                    for (size_t i = first; i < out.size(); ++i) out[i] = -out[i];
-                return;
-            }
-            break;
-        case ExprKind::Constructor:
-        case ExprKind::InitList:
-        case ExprKind::Cast:
-            for (const auto& kid : e.kids) EvaluateConstant(*kid, out, depth + 1);
-            return;
-        default:
-            break;
-    }
-    Fail(e.where, "initial value of an effect parameter must be a constant");
+const VarDecl* FindGlobal(const Module& module, const std::string& name) {
+    for (const auto& g : module.globals)
+        if (g->name == name) return g.get();
+    return nullptr;
 }
 
-std::vector<float> InitialValue(const VarDecl& g) {
+std::vector<float> InitialValue(const Module& module, const VarDecl& g) {
     const int count = g.type.Components() * std::max(1, g.type.arraySize);
     std::vector<float> value;
-    if (g.init) EvaluateConstant(*g.init, value, 0);
+    if (g.init) {
+        const Constant folded = FoldConstant(
+            *g.init, [&module](const std::string& name) { return FindGlobal(module, name); });
+        for (double v : folded.values) {
+            // Stored as floats; integer and boolean parameters hold whole values.
+            if (g.type.base == BaseType::Int || g.type.base == BaseType::Uint) v = std::trunc(v);
+            if (g.type.base == BaseType::Bool) v = v != 0 ? 1 : 0;
+            value.push_back(static_cast<float>(v));
+        }
+    }
     // A scalar initialiser fills every component, as HLSL's promotion does.
     if (value.size() == 1 && count > 1) value.assign(static_cast<size_t>(count), value[0]);
     if (g.init && value.size() != static_cast<size_t>(count))
@@ -57,19 +38,13 @@ std::vector<float> InitialValue(const VarDecl& g) {
     return value;
 }
 
-const VarDecl* FindGlobal(const Module& module, const std::string& name) {
-    for (const auto& g : module.globals)
-        if (g->name == name) return g.get();
-    return nullptr;
-}
-
 EffectParameter MakeParameter(const Module& module, const VarDecl& g) {
     EffectParameter p;
     p.name = g.name;
     p.semantic = g.semantic;
     p.type = g.type;
     if (g.type.IsNumeric() || (g.type.arraySize > 0 && g.type.Element().IsNumeric())) {
-        p.initialValue = InitialValue(g);
+        p.initialValue = InitialValue(module, g);
     }
     if (g.type.IsSampler()) {
         p.samplerStates = g.samplerStates;
@@ -111,6 +86,8 @@ CompiledEffect CompileEffect(const std::string& path, const std::string& text,
             pass.where = p.where;
             pass.name = p.name;
             pass.states = p.states;
+            pass.setsVertexShader = p.setsVertexShader;
+            pass.setsPixelShader = p.setsPixelShader;
             pass.hasShaders = p.vertexShader || p.pixelShader;
             if (pass.hasShaders) pass.program = GeneratePass(module, p, options.prologues);
             tech.passes.push_back(std::move(pass));

@@ -29,8 +29,10 @@ struct CompiledPass {
     SourceLocation where;
     std::string name;
     std::vector<StateAssignment> states;
-    bool hasShaders = false;  // false: the pass only sets states
-    GeneratedPass program;
+    bool setsVertexShader = false;  // the pass assigns VertexShader (maybe NULL)
+    bool setsPixelShader = false;
+    bool hasShaders = false;  // false: no shader to compile; the pass sets states
+    GeneratedPass program;    // a source is empty for a stage without a shader
 };
 
 struct CompiledTechnique {

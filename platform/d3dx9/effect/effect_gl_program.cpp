@@ -38,6 +38,14 @@ unsigned LinkGlslProgram(const std::string& vertex, const std::string& fragment,
                                });
 }
 
+unsigned LinkGlslStage(bool vertex, const std::string& source, std::string& log) {
+    std::string stageLog;
+    const unsigned program =
+        gl::LinkStageProgram(vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, source, &stageLog);
+    if (!program) log += (vertex ? "vertex shader: " : "fragment shader: ") + OneLine(stageLog);
+    return program;
+}
+
 void DeleteGlslProgram(unsigned program) {
     if (program) glDeleteProgram(program);
 }

@@ -12,6 +12,9 @@ namespace kl::d3dx9 {
 
 // 0 on failure, with the GL info logs (one line) in `log`.
 unsigned LinkGlslProgram(const std::string& vertex, const std::string& fragment, std::string& log);
+// One stage (vertex or fragment) as a separable program, for the device to
+// pair with a program of the other stage; 0 on failure, as above.
+unsigned LinkGlslStage(bool vertex, const std::string& source, std::string& log);
 void DeleteGlslProgram(unsigned program);
 int UniformLocation(unsigned program, const std::string& name);
 

@@ -28,9 +28,12 @@ Effect::~Effect() {
     kl::d3d9::MakeDeviceContextCurrent(device_);
     // The device must not keep drawing with a program that is about to go.
     if (programBound_) kl::d3d9::BindProgram(device_, nullptr);
-    for (Technique& t : techniques_)
-        for (Pass& p : t.passes)
-            kl::d3d9::KeepProgram(device_, p.vertexSource, p.fragmentSource, p.binding.glProgram);
+    for (Technique& t : techniques_) {
+        for (Pass& p : t.passes) {
+            kl::d3d9::KeepProgram(device_, p.vertexSource, "", p.vertex.glProgram);
+            kl::d3d9::KeepProgram(device_, "", p.fragmentSource, p.pixel.glProgram);
+        }
+    }
     for (Parameter& p : parameters_)
         if (p.texture) p.texture->Release();
     for (auto& saved : savedTextures_)
@@ -80,37 +83,21 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
         }
         pass.states.emplace_back(state, value);
     }
-    pass.hasProgram = source.hasShaders;
-    if (!pass.hasProgram) return true;
+    if (!LinkStages(technique, source, pass, error)) return false;
     const hlsl::GeneratedPass& program = source.program;
-    std::string log;
-    pass.binding.glProgram =
-        kl::d3d9::TakeKeptProgram(device_, program.vertexSource, program.fragmentSource);
-    if (!pass.binding.glProgram)
-        pass.binding.glProgram = LinkGlslProgram(program.vertexSource, program.fragmentSource, log);
-    if (!pass.binding.glProgram) {
-        // The translator's output should always link; if it does not, say
-        // where and pass on the GL compiler's words.
-        error = hlsl::FormatDiagnostic(source.where, "technique '" + technique + "', pass '" +
-                                                         source.name + "' does not link: " + log);
-        return false;
-    }
-    pass.vertexSource = program.vertexSource;
-    pass.fragmentSource = program.fragmentSource;
-    for (const hlsl::GeneratedInput& in : program.inputs)
-        pass.binding.inputs.push_back(kl::d3d9::VertexInputBinding{
-            static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), in.location});
     for (const hlsl::GeneratedUniform& u : program.uniforms) {
-        const int location = UniformLocation(pass.binding.glProgram, u.glslName);
-        if (location < 0) continue;  // optimised away by the GL compiler
-        for (size_t i = 0; i < parameters_.size(); ++i)
-            if (parameters_[i].desc.name == u.name)
-                pass.uniforms.push_back(UniformSlot{i, location, 0});
+        for (unsigned stage : {pass.vertex.glProgram, pass.pixel.glProgram}) {
+            const int location = stage ? UniformLocation(stage, u.glslName) : -1;
+            if (location < 0) continue;  // not in this stage, or optimised away
+            for (size_t i = 0; i < parameters_.size(); ++i)
+                if (parameters_[i].desc.name == u.name)
+                    pass.uniforms.push_back(UniformSlot{i, stage, location, 0});
+        }
     }
     for (const hlsl::GeneratedSampler& s : program.samplers) {
         SamplerSlot slot{s.stage, -1, {}};
-        const int location = UniformLocation(pass.binding.glProgram, s.glslName);
-        if (location >= 0) UploadSamplerStage(pass.binding.glProgram, location, s.stage);
+        const int location = UniformLocation(pass.pixel.glProgram, s.glslName);
+        if (location >= 0) UploadSamplerStage(pass.pixel.glProgram, location, s.stage);
         for (size_t i = 0; i < parameters_.size(); ++i) {
             const hlsl::EffectParameter& d = parameters_[i].desc;
             if (d.name != s.name) continue;
@@ -133,7 +120,40 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
     return true;
 }
 
-// ---- IUnknown ----
+// Each shader of the pass becomes a separable one-stage program; the device
+// pairs it with its current program of the other stage at draw time.
+bool Effect::LinkStages(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
+                        std::string& error) {
+    pass.setsVertex = source.setsVertexShader;
+    pass.setsPixel = source.setsPixelShader;
+    const hlsl::GeneratedPass& program = source.program;
+    std::string log;
+    // A stage program is kept by the device under its one source, the other
+    // left empty, so it never stands in for a program of two stages.
+    if (!program.vertexSource.empty()) {
+        pass.vertex.glProgram = kl::d3d9::TakeKeptProgram(device_, program.vertexSource, "");
+        if (!pass.vertex.glProgram)
+            pass.vertex.glProgram = LinkGlslStage(true, program.vertexSource, log);
+    }
+    if (!program.fragmentSource.empty()) {
+        pass.pixel.glProgram = kl::d3d9::TakeKeptProgram(device_, "", program.fragmentSource);
+        if (!pass.pixel.glProgram)
+            pass.pixel.glProgram = LinkGlslStage(false, program.fragmentSource, log);
+    }
+    pass.vertexSource = program.vertexSource;
+    pass.fragmentSource = program.fragmentSource;
+    if (!log.empty()) {
+        // The translator's output should always compile; if it does not, say
+        // where and pass on the GL compiler's words.
+        error = hlsl::FormatDiagnostic(source.where, "technique '" + technique + "', pass '" +
+                                                         source.name + "' does not link: " + log);
+        return false;
+    }
+    for (const hlsl::GeneratedInput& in : program.inputs)
+        pass.vertex.inputs.push_back(kl::d3d9::VertexInputBinding{
+            static_cast<BYTE>(in.usage), static_cast<BYTE>(in.usageIndex), in.location});
+    return true;
+}
 
 // ---- handles ----
 
@@ -433,7 +453,7 @@ void Effect::UploadUniforms(Pass& pass) {
     for (UniformSlot& slot : pass.uniforms) {
         Parameter& p = parameters_[slot.parameter];
         if (slot.uploaded == p.version) continue;
-        UploadUniform(pass.binding.glProgram, slot.location, p.desc.type.Element(),
+        UploadUniform(slot.program, slot.location, p.desc.type.Element(),
                       std::max(1, p.desc.type.arraySize), p.values.data());
         slot.uploaded = p.version;
     }
@@ -444,21 +464,33 @@ HRESULT Effect::BeginPass(UINT Pass) {
     auto& pass = current_->passes[Pass];
     for (const auto& [state, value] : pass.states) device_->SetRenderState(state, value);
     ApplySamplers(pass);
-    if (pass.hasProgram) {
+    if (pass.setsVertex || pass.setsPixel) {
         kl::d3d9::MakeDeviceContextCurrent(device_);
         UploadUniforms(pass);
-        kl::d3d9::BindProgram(device_, &pass.binding);
+        BindPassStages(pass);
         programBound_ = true;
     }
     activePass_ = static_cast<long>(Pass);
     return D3D_OK;
 }
 
+// Only the stages the pass assigns change; the other keeps what an earlier
+// pass (or the application) left, as with Direct3D's shader states.
+void Effect::BindPassStages(const Pass& pass) {
+    using kl::d3d9::ShaderStage;
+    if (pass.setsVertex)
+        kl::d3d9::BindShaderStage(device_, ShaderStage::Vertex,
+                                  pass.vertex.glProgram ? &pass.vertex : nullptr);
+    if (pass.setsPixel)
+        kl::d3d9::BindShaderStage(device_, ShaderStage::Pixel,
+                                  pass.pixel.glProgram ? &pass.pixel : nullptr);
+}
+
 HRESULT Effect::CommitChanges() {
     if (!begun_ || activePass_ < 0) return D3DERR_INVALIDCALL;
     auto& pass = current_->passes[static_cast<size_t>(activePass_)];
     ApplySamplers(pass);
-    if (pass.hasProgram) {
+    if (!pass.uniforms.empty()) {
         kl::d3d9::MakeDeviceContextCurrent(device_);
         UploadUniforms(pass);
     }

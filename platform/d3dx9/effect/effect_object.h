@@ -66,6 +66,7 @@ private:
     };
     struct UniformSlot {
         size_t parameter;
+        unsigned program;  // the stage program that declares it
         int location;
         unsigned long long uploaded = 0;
     };
@@ -77,10 +78,14 @@ private:
     struct Pass {
         std::string name;
         std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> states;
-        bool hasProgram = false;
-        kl::d3d9::ProgramBinding binding;
-        // What the program was linked from: the device keeps it under these
-        // when the effect goes.
+        // A stage the pass assigns: its separable program, or none (glProgram
+        // 0) for `= NULL`, the fixed-function stage.
+        bool setsVertex = false;
+        bool setsPixel = false;
+        kl::d3d9::ProgramBinding vertex;
+        kl::d3d9::ProgramBinding pixel;
+        // What each stage's program was compiled from: the device keeps the
+        // programs under these when the effect goes.
         std::string vertexSource, fragmentSource;
         std::vector<UniformSlot> uniforms;
         std::vector<SamplerSlot> samplers;
@@ -95,6 +100,9 @@ private:
 
     bool BuildPass(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
                    std::string& error);
+    bool LinkStages(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
+                    std::string& error);
+    void BindPassStages(const Pass& pass);
     Parameter* FindParameter(D3DXHANDLE handle);
     Technique* FindTechnique(D3DXHANDLE handle);
     Parameter* NumericParameter(D3DXHANDLE handle);

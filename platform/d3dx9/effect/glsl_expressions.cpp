@@ -359,6 +359,10 @@ namespace {
 // Cost of passing `from` where `to` is expected; -1 if impossible.
 int ConversionCost(const Type& from, const Type& to) {
     if (SameType(from, to)) return 0;
+    // A plain `sampler` may stand for any typed one.
+    if (from.arraySize == 0 && to.arraySize == 0 && from.base == BaseType::Sampler &&
+        to.IsSampler())
+        return 1;
     if (from.arraySize || to.arraySize || !from.IsNumeric() || !to.IsNumeric()) return -1;
     const int baseCost = from.base == to.base ? 0 : 1;
     if (from.IsScalar()) return to.IsScalar() ? baseCost : 2 + baseCost;
@@ -411,6 +415,9 @@ Value ShaderWriter::WriteUserCall(const Expr& e, std::vector<Value>& args) {
             if (!SameType(args[i].type, p.type))
                 Fail(e.kids[i]->where, "out argument must have type " + HlslTypeName(p.type));
             arg = args[i].code;
+        } else if (args[i].type.IsSampler() && p.type.IsSampler()) {
+            SettleSamplerKind(args[i], p.type.base, e.kids[i]->where);
+            arg = Convert(args[i], p.type, false, e.kids[i]->where);
         } else {
             arg = Convert(args[i], p.type, false, e.kids[i]->where);
         }

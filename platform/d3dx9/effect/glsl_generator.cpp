@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <map>
+#include <memory>
 
 namespace kl::hlsl {
 namespace {
@@ -91,8 +92,11 @@ const Function& FindEntry(const Module& module, const ShaderCompile& compile) {
 
 class EntryWriter {
 public:
+    // `varyings` collects the vertex shader's outputs; the pixel shader of a
+    // pass without a vertex shader gets nullptr, as which vertex stage feeds
+    // it is known only at draw time.
     EntryWriter(const Module& module, Stage stage, const ShaderCompile& compile,
-                std::map<std::string, int>& varyings)
+                std::map<std::string, int>* varyings)
         : writer_(module, stage),
           stage_(stage),
           compile_(compile),
@@ -223,7 +227,8 @@ private:
         if (location < 0)
             Fail(leaf.where, "unsupported pixel shader input semantic '" + leaf.semantic + "'");
         const std::string name = VaryingName(leaf);
-        if (!varyings_.count(name)) return Value{"vec4(0.0)", Type::Vector(BaseType::Float, 4)};
+        if (varyings_ && !varyings_->count(name))
+            return Value{"vec4(0.0)", Type::Vector(BaseType::Float, 4)};
         if (!declaredInputs_.count(name)) {
             declaredInputs_[name] = location;
             interface_ +=
@@ -256,8 +261,8 @@ private:
         if (location < 0)
             Fail(leaf.where, "unsupported vertex shader output semantic '" + leaf.semantic + "'");
         const std::string name = VaryingName(leaf);
-        if (!varyings_.count(name)) {
-            varyings_[name] = location;
+        if (!varyings_->count(name)) {
+            (*varyings_)[name] = location;
             interface_ +=
                 "layout(location = " + std::to_string(location) + ") out vec4 " + name + ";\n";
         }
@@ -281,7 +286,7 @@ private:
     Stage stage_;
     const ShaderCompile& compile_;
     const Function& entry_;
-    std::map<std::string, int>& varyings_;
+    std::map<std::string, int>* varyings_;
     std::map<std::string, int> declaredInputs_;
     std::set<int> colorOutputs_;
     std::vector<GeneratedInput> inputs_;
@@ -307,26 +312,31 @@ void SplitSemantic(const std::string& semantic, std::string& name, int& index) {
 
 GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
                            const ShaderPrologues& prologues) {
-    if (!pass.vertexShader || !pass.pixelShader)
-        Fail(pass.where, "a pass needs both a vertex and a pixel shader");
     std::map<std::string, int> varyings;
     GeneratedPass out;
-    EntryWriter vertex(module, Stage::Vertex, *pass.vertexShader, varyings);
-    out.vertexSource = vertex.Source(prologues.vertex);
-    out.inputs = vertex.Inputs();
-    EntryWriter fragment(module, Stage::Fragment, *pass.pixelShader, varyings);
-    out.fragmentSource = fragment.Source(prologues.fragment);
-    for (EntryWriter* w : {&vertex, &fragment}) {
+    std::vector<std::unique_ptr<EntryWriter>> writers;
+    if (pass.vertexShader) {
+        writers.push_back(
+            std::make_unique<EntryWriter>(module, Stage::Vertex, *pass.vertexShader, &varyings));
+        out.vertexSource = writers.back()->Source(prologues.vertex);
+        out.inputs = writers.back()->Inputs();
+    }
+    if (pass.pixelShader) {
+        writers.push_back(std::make_unique<EntryWriter>(
+            module, Stage::Fragment, *pass.pixelShader, pass.vertexShader ? &varyings : nullptr));
+        out.fragmentSource = writers.back()->Source(prologues.fragment);
+        int stage = 0;
+        for (const VarDecl* s : writers.back()->Writer().UsedSamplers()) {
+            if (stage >= 16) Fail(s->where, "more than 16 samplers in one pass");
+            out.samplers.push_back(GeneratedSampler{s->name, GlslIdentifier(s->name), stage++});
+        }
+    }
+    for (const auto& w : writers) {
         for (const VarDecl* u : w->Writer().UsedUniforms()) {
             bool known = false;
             for (const auto& g : out.uniforms) known = known || g.name == u->name;
             if (!known) out.uniforms.push_back(GeneratedUniform{u->name, GlslIdentifier(u->name)});
         }
-    }
-    int stage = 0;
-    for (const VarDecl* s : fragment.Writer().UsedSamplers()) {
-        if (stage >= 16) Fail(s->where, "more than 16 samplers in one pass");
-        out.samplers.push_back(GeneratedSampler{s->name, GlslIdentifier(s->name), stage++});
     }
     return out;
 }

@@ -63,7 +63,8 @@ struct ShaderPrologues {
     std::string fragment;  // declares kl_d3d_alpha_test(vec4)
 };
 
-// Both shaders of the pass must be given. Throws CompileError.
+// Generates the shaders the pass has (at least one); the source of a stage
+// without one stays empty. Throws CompileError.
 GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
                            const ShaderPrologues& prologues);
 

@@ -207,23 +207,38 @@ Value ShaderWriter::WriteMul(Value a, Value b, const SourceLocation& where) {
             "dot(" + Convert(a, t, false, where) + ", " + Convert(b, t, false, where) + ")",
             Type::Scalar(BaseType::Float)};
     }
+    // A vector and a matrix of different sizes meet as HLSL makes them: the
+    // larger is truncated, so mul(float3, float4x4) uses the matrix's first
+    // three rows (no translation) and still gives a float4.
     if (a.type.IsVector()) {  // row vector times matrix: GLSL column i is HLSL row i
-        const int rows = b.type.rows;
-        if (a.type.cols < rows) Fail(where, "mul: vector too short for " + HlslTypeName(b.type));
+        const int rows = std::min(a.type.cols, b.type.rows);
+        const Type m = Type::Matrix(BaseType::Float, rows, b.type.cols);
         const std::string v = Convert(a, Type::Vector(BaseType::Float, rows), false, where);
-        return Value{"(" + b.code + " * " + v + ")", Type::Vector(BaseType::Float, b.type.cols)};
+        return Value{"(" + Convert(b, m, false, where) + " * " + v + ")",
+                     Type::Vector(BaseType::Float, b.type.cols)};
     }
     if (b.type.IsVector()) {  // matrix times column vector
-        const int cols = a.type.cols;
-        if (b.type.cols < cols) Fail(where, "mul: vector too short for " + HlslTypeName(a.type));
+        const int cols = std::min(b.type.cols, a.type.cols);
+        const Type m = Type::Matrix(BaseType::Float, a.type.rows, cols);
         const std::string v = Convert(b, Type::Vector(BaseType::Float, cols), false, where);
-        return Value{"(" + v + " * " + a.code + ")", Type::Vector(BaseType::Float, a.type.rows)};
+        return Value{"(" + v + " * " + Convert(a, m, false, where) + ")",
+                     Type::Vector(BaseType::Float, a.type.rows)};
     }
     if (a.type.cols != b.type.rows)
         Fail(where,
              "mul: " + HlslTypeName(a.type) + " and " + HlslTypeName(b.type) + " do not chain");
     return Value{"(" + b.code + " * " + a.code + ")",
                  Type::Matrix(BaseType::Float, a.type.rows, b.type.cols)};
+}
+
+// A plain `sampler` global takes the kind of the fetches and the typed
+// parameters it meets; all must agree.
+void ShaderWriter::SettleSamplerKind(Value& sampler, BaseType kind, const SourceLocation& where) {
+    if (sampler.type.base != BaseType::Sampler || !sampler.global) return;
+    auto known = samplerKinds_.emplace(sampler.global, kind).first;
+    if (known->second != kind)
+        Fail(where, "sampler '" + sampler.global->name + "' is fetched as two kinds of texture");
+    sampler.type.base = kind;
 }
 
 Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value>& args,
@@ -233,7 +248,12 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
         int coords;  // coordinate components the GLSL call takes
         const char* form;
     };
+    // Direct3D 9 has no one-dimensional textures: sampler1D reads a 2D
+    // texture (one texel high) along its first row.
     static const std::map<std::string, Fetch> fetches = {
+        {"tex1D", {BaseType::Sampler2D, 1, "plain"}},
+        {"tex1Dlod", {BaseType::Sampler2D, 4, "lod"}},
+        {"tex1Dbias", {BaseType::Sampler2D, 4, "bias"}},
         {"tex2D", {BaseType::Sampler2D, 2, "plain"}},
         {"tex2Dlod", {BaseType::Sampler2D, 4, "lod"}},
         {"tex2Dbias", {BaseType::Sampler2D, 4, "bias"}},
@@ -254,14 +274,7 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     if (args.size() != arity && !gradientForm)
         Fail(where, name + " takes " + std::to_string(arity) + " arguments");
     if (!args[0].type.IsSampler()) Fail(where, name + " needs a sampler as first argument");
-    if (args[0].type.base == BaseType::Sampler && args[0].global) {
-        // A plain `sampler` takes the kind of its fetches; all must agree.
-        auto known = samplerKinds_.emplace(args[0].global, f.sampler).first;
-        if (known->second != f.sampler)
-            Fail(where,
-                 "sampler '" + args[0].global->name + "' is fetched as two kinds of texture");
-        args[0].type.base = f.sampler;
-    }
+    SettleSamplerKind(args[0], f.sampler, where);
     if (args[0].type.base != f.sampler)
         Fail(where, name + " cannot sample a " + HlslTypeName(args[0].type));
     const Type coordType = Type::Vector(BaseType::Float, f.coords);
@@ -269,13 +282,19 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     const std::string s = args[0].code;
     const Type vec4 = Type::Vector(BaseType::Float, 4);
     const int dims = f.sampler == BaseType::Sampler2D ? 2 : 3;
-    const std::string lanes = dims == 2 ? ".xy" : ".xyz";
+    // Where the lod and bias forms sample: the leading lanes of the float4.
+    std::string at = "(" + c + ")" + (dims == 2 ? ".xy" : ".xyz");
+    if (name.compare(0, 5, "tex1D") == 0) {
+        const std::string u = f.coords == 1 ? c : "(" + c + ").x";
+        if (form == "plain") return Value{"texture(" + s + ", vec2(" + u + ", 0.5))", vec4};
+        at = "vec2(" + u + ", 0.5)";
+    }
     if (stage_ == Stage::Vertex && form != "lod")
         Fail(where, name + " needs derivatives; use tex2Dlod in vertex shaders");
     if (form == "lod")
-        return Value{"textureLod(" + s + ", (" + c + ")" + lanes + ", (" + c + ").w)", vec4};
+        return Value{"textureLod(" + s + ", " + at + ", (" + c + ").w)", vec4};
     if (form == "bias")
-        return Value{"texture(" + s + ", (" + c + ")" + lanes + ", (" + c + ").w)", vec4};
+        return Value{"texture(" + s + ", " + at + ", (" + c + ").w)", vec4};
     if (form == "proj") return Value{"textureProj(" + s + ", " + c + ")", vec4};
     if (form == "grad" || gradientForm) {
         const Type g = Type::Vector(BaseType::Float, dims);

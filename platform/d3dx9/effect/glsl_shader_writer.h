@@ -79,6 +79,7 @@ private:
     // ---- intrinsics (glsl_intrinsics.cpp) ----
     bool WriteIntrinsic(const Expr& e, std::vector<Value>& args, Value& result);
     Value WriteMul(Value a, Value b, const SourceLocation& where);
+    void SettleSamplerKind(Value& sampler, BaseType kind, const SourceLocation& where);
     Value WriteTextureFetch(const std::string& name, std::vector<Value>& args,
                             const SourceLocation& where);
     std::string RequireHelper(const std::string& kind, const Type& t, const SourceLocation& where);

@@ -134,6 +134,11 @@ struct ShaderCompile {
 struct PassDecl {
     SourceLocation where;
     std::string name;
+    // Whether the pass assigns each shader state; the assignment may be NULL
+    // (fixed function), and a stage the pass does not assign keeps the shader
+    // an earlier pass left.
+    bool setsVertexShader = false;
+    bool setsPixelShader = false;
     std::unique_ptr<ShaderCompile> vertexShader;
     std::unique_ptr<ShaderCompile> pixelShader;
     std::vector<StateAssignment> states;

@@ -28,6 +28,8 @@ public:
         : text_(text), file_(std::move(file)) {}
 
     std::vector<Token> Run() {
+        // Editors on Windows often start UTF-8 files with a byte-order mark.
+        if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = 3;
         std::vector<Token> tokens;
         for (;;) {
             SkipSpaceAndComments();
@@ -39,7 +41,11 @@ public:
                 tokens.push_back(token);
                 return tokens;
             }
-            ReadToken(token);
+            if (Peek() == '<' && FollowsIncludeDirective(tokens)) {
+                ReadHeaderName(token);
+            } else {
+                ReadToken(token);
+            }
             atLineStart_ = false;
             tokens.push_back(std::move(token));
         }
@@ -114,6 +120,25 @@ private:
         } else {
             ReadPunct(token);
         }
+    }
+
+    static bool FollowsIncludeDirective(const std::vector<Token>& tokens) {
+        const size_t n = tokens.size();
+        return n >= 2 && tokens[n - 2].Is("#") && tokens[n - 2].startsLine &&
+               tokens[n - 1].IsWord("include") &&
+               tokens[n - 1].where.line == tokens[n - 2].where.line;
+    }
+
+    // `#include <dir\file.fxh>`: the name is taken verbatim, backslashes and
+    // all, and handed on as a string literal.
+    void ReadHeaderName(Token& token) {
+        token.kind = TokenKind::StringLiteral;
+        Advance();
+        while (Peek() != '>') {
+            if (pos_ >= text_.size() || Peek() == '\n') Fail(token.where, "unterminated <file name>");
+            Take(token);
+        }
+        Advance();
     }
 
     void ReadNumber(Token& token) {

@@ -1,7 +1,11 @@
 #include "hlsl_parser.h"
 
+#include "hlsl_constants.h"
+
+#include <cctype>
 #include <map>
 #include <set>
+#include <strings.h>
 
 namespace kl::hlsl {
 namespace {
@@ -143,13 +147,22 @@ private:
         return t.text[0] - '0';
     }
 
+    // After '[': a constant integer expression, which may name earlier
+    // `static const int` globals (float w[N * 2 + 1]).
     int ParseArraySize() {
         const Token& t = Peek();
-        if (t.kind != TokenKind::IntLiteral) FailAt(t, "array size must be an integer literal");
-        const unsigned long long n = std::strtoull(t.text.c_str(), nullptr, 0);
-        if (n == 0 || n > 4096) FailAt(t, "array size must be between 1 and 4096");
-        Advance();
+        const auto size = ParseTernary();
+        const Constant c = FoldConstant(*size, [this](const std::string& name) -> const VarDecl* {
+            for (const auto& g : module_.globals)
+                if (g->name == name) return g.get();
+            return nullptr;
+        });
+        if (c.values.size() != 1 || !c.integer)
+            FailAt(t, "array size must be a constant integer");
+        const double n = c.values[0];
+        if (n < 1 || n > 4096) FailAt(t, "array size must be between 1 and 4096");
         Expect("]");
+        if (Peek().Is("[")) FailAt(Peek(), "arrays of arrays are not supported");
         return static_cast<int>(n);
     }
 
@@ -214,11 +227,18 @@ private:
 
     // ---- top level ----
 
+    // Effect keywords (technique, pass, compile, sampler_state) are written in
+    // any letter case; HLSL's own keywords are not.
+    bool IsEffectWord(const Token& t, const char* word) const {
+        return t.kind == TokenKind::Identifier && strcasecmp(t.text.c_str(), word) == 0;
+    }
+
     void ParseTopLevel() {
         if (Accept(";")) return;
         if (Peek().IsWord("struct")) return ParseStruct();
-        if (Peek().IsWord("technique") || Peek().IsWord("technique9") ||
-            Peek().IsWord("technique10"))
+        if (IsEffectWord(Peek(), "technique10") || IsEffectWord(Peek(), "technique11"))
+            return SkipNewerTechnique();
+        if (IsEffectWord(Peek(), "technique") || IsEffectWord(Peek(), "technique9"))
             return ParseTechnique();
         if (Peek().IsWord("typedef")) FailAt(Peek(), "typedef is not supported");
         SkipAttributes();
@@ -290,12 +310,12 @@ private:
         var->semantic = ParseSemanticsAndRegisters();
         if (global) SkipAnnotations();
         if (Accept("=")) {
-            if (Peek().IsWord("sampler_state")) {
+            if (IsEffectWord(Peek(), "sampler_state")) {
                 if (!var->type.IsSampler()) FailAt(Peek(), "sampler_state for a non-sampler");
                 Advance();
                 var->hasSamplerState = true;
                 var->samplerStates = ParseStateBlock();
-            } else if (Peek().IsWord("compile")) {
+            } else if (IsEffectWord(Peek(), "compile")) {
                 FailAt(Peek(), "shader variables are not supported; compile in the pass");
             } else {
                 var->init = ParseInitializer();
@@ -372,7 +392,7 @@ private:
         SkipAnnotations();
         Expect("{");
         while (!Accept("}")) {
-            if (!Peek().IsWord("pass"))
+            if (!IsEffectWord(Peek(), "pass"))
                 FailAt(Peek(), "expected 'pass' but found " + Describe(Peek()));
             tech.passes.push_back(ParsePass());
         }
@@ -380,6 +400,24 @@ private:
             if (!tech.name.empty() && other.name == tech.name)
                 Fail(tech.where, "technique '" + tech.name + "' redefined");
         module_.techniques.push_back(std::move(tech));
+    }
+
+    // Direct3D 10 and 11 techniques sit beside Direct3D 9 ones in shared
+    // effect files; D3DX 9 passes over them, and so does this parser, by
+    // matching braces.
+    void SkipNewerTechnique() {
+        const Token& at = Advance();
+        while (!Peek().Is("{")) {
+            if (AtEnd()) FailAt(at, "expected '{' after '" + at.text + "'");
+            Advance();
+        }
+        int depth = 0;
+        do {
+            if (AtEnd()) FailAt(at, "unterminated '" + at.text + "' block");
+            if (Peek().Is("{")) ++depth;
+            if (Peek().Is("}")) --depth;
+            Advance();
+        } while (depth > 0);
     }
 
     PassDecl ParsePass() {
@@ -391,14 +429,12 @@ private:
         while (!Accept("}")) {
             const Token& nameToken = Peek();
             const std::string name = ExpectIdentifier("a state name");
-            if (name == "VertexShader" || name == "PixelShader") {
+            const bool vertex = strcasecmp(name.c_str(), "VertexShader") == 0;
+            if (vertex || strcasecmp(name.c_str(), "PixelShader") == 0) {
                 Expect("=");
                 auto compiled = ParseCompile();
-                if (name == "VertexShader") {
-                    pass.vertexShader = std::move(compiled);
-                } else {
-                    pass.pixelShader = std::move(compiled);
-                }
+                (vertex ? pass.setsVertexShader : pass.setsPixelShader) = true;
+                (vertex ? pass.vertexShader : pass.pixelShader) = std::move(compiled);
                 Expect(";");
                 continue;
             }
@@ -408,8 +444,11 @@ private:
     }
 
     std::unique_ptr<ShaderCompile> ParseCompile() {
-        if (AcceptWord("NULL") || AcceptWord("null")) return nullptr;
-        if (Peek().Is("(") && (Peek(1).IsWord("NULL") || Peek(1).IsWord("null"))) {
+        if (IsEffectWord(Peek(), "NULL")) {
+            Advance();
+            return nullptr;
+        }
+        if (Peek().Is("(") && IsEffectWord(Peek(1), "NULL")) {
             Advance();
             Advance();
             Expect(")");
@@ -417,9 +456,11 @@ private:
         }
         auto c = std::make_unique<ShaderCompile>();
         c->where = Peek().where;
-        if (!AcceptWord("compile"))
+        if (!IsEffectWord(Peek(), "compile"))
             FailAt(Peek(), "expected 'compile <profile> <function>(...)' or NULL");
+        Advance();
         c->profile = ExpectIdentifier("a shader profile");
+        for (char& ch : c->profile) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         c->entry = ExpectIdentifier("an entry function");
         Expect("(");
         while (!Accept(")")) {
