@@ -65,7 +65,8 @@ enum class ShaderStage { Vertex, Pixel };
 // and leaves the other stage as it is; nullptr selects the fixed-function
 // stage. The program must be separable (one stage, linked with
 // GL_PROGRAM_SEPARABLE) and pass varyings as translated shaders do (TEXCOORDn
-// at location n, COLORn at 16 + n, FOG at 20, all vec4). A vertex stage lists
+// at location n, COLORn at 16 + n, FOG at 20, NORMAL0 and NORMAL1 at 21 and
+// 22, TANGENT at 23, BINORMAL at 24, all vec4). A vertex stage lists
 // its inputs; a pixel stage's list is empty.
 void BindShaderStage(IDirect3DDevice9* device, ShaderStage stage, const ProgramBinding* program);
 

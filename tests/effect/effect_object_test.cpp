@@ -654,4 +654,52 @@ technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile p
     ramp->Release();
 }
 
+// Texture[n], Sampler[n] and indexed sampler states in a pass feed the stages
+// that register-bound shader samplers read: s0 sees a solid 0x40 red, s1 the
+// ramp through its sampler_state. Each pixel is s0 + s1 / 2.
+TEST_F(EffectStyles, PassStatesSetTheStagesOfRegisterBoundSamplers) {
+    ASSERT_EQ(CreateFromText(R"(
+texture solidTexture;
+texture rampTexture;
+sampler ramp = sampler_state { Texture = <rampTexture>; MinFilter = Point; MagFilter = Point; MipFilter = None; AddressU = Clamp; };
+sampler2D s0 : register(s0);
+sampler2D s1 : register(s1);
+float4 VS(float4 p : POSITION, inout float2 uv : TEXCOORD0) : POSITION { return p; }
+float4 PS(float2 uv : TEXCOORD0) : COLOR { return tex2D(s1, uv) * 0.5 + tex2D(s0, uv); }
+technique T {
+    pass {
+        Texture[0] = <solidTexture>; MinFilter[0] = Linear; MagFilter[0] = Linear;
+        Sampler[1] = (ramp);
+        VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); ZEnable = false; CullMode = None;
+    }
+}
+)"),
+              S_OK);
+    IDirect3DTexture9* solid = RowTexture({0xff400000});
+    IDirect3DTexture9* ramp = RowTexture({0xff0000ff, 0xff00ff00, 0xffff0000, 0xffffffff});
+    ASSERT_EQ(effect_->SetTexture("solidTexture", solid), S_OK);
+    ASSERT_EQ(effect_->SetTexture("rampTexture", ramp), S_OK);
+    RunPasses([&] { DrawQuad(); });
+    ExpectColour(Pixel(2, 16), 64, 0, 128);
+    ExpectColour(Pixel(12, 16), 64, 128, 0);
+    ExpectColour(Pixel(20, 16), 192, 0, 0);
+    DWORD filter = 0;
+    EXPECT_EQ(device_->GetSamplerState(0, D3DSAMP_MINFILTER, &filter), S_OK);
+    EXPECT_EQ(filter, static_cast<DWORD>(D3DTEXF_POINT)) << "End restores stage 0";
+    effect_->Release();
+    effect_ = nullptr;
+    solid->Release();
+    ramp->Release();
+
+    LPD3DXBUFFER errors = nullptr;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateFromText("float4 x;\ntechnique T { pass { Texture[0] = <x>; } }", &errors),
+              E_FAIL);
+    testing::internal::GetCapturedStderr();
+    ASSERT_NE(errors, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(errors->GetBufferPointer()),
+                 "<memory>(2,22): Texture needs a texture parameter");
+    errors->Release();
+}
+
 }  // namespace

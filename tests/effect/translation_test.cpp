@@ -347,6 +347,33 @@ float weights[TAPS * 2 - 1] = {0.1, 0.2, 0.4, 0.2, 0.1};
               "test.fx(1,12): normalize of a zero vector");
 }
 
+// Shader model 3 styles: a semantic written on a struct-returning function,
+// NORMAL and TANGENT passed between the stages, PSIZE written, and a sampler
+// with a state block but no `= sampler_state`.
+TEST(Translation, ShaderModelThreeInterfacesAndBareSamplerBlocks) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const char source[] = R"(
+texture tex;
+sampler2D s { Texture = <tex>; MinFilter = Point; };
+struct VOut { float4 pos : POSITION; float3 n : NORMAL; float4 t : TANGENT; float size : PSIZE; };
+VOut VS(float4 p : POSITION) : POSITION {
+    VOut o; o.pos = p; o.n = float3(0.25, 0.5, 0.75); o.t = float4(1, 0, 0, 0.5); o.size = 2; return o;
+}
+float4 PS(float3 n : NORMAL, float4 t : TANGENT) : COLOR { return float4(n, t.w); }
+technique T { pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }
+)";
+    Translation t = Translate(source);
+    ASSERT_TRUE(t.ok) << t.error;
+    EXPECT_EQ(t.effect.parameters[1].samplerTexture, "tex");
+    EXPECT_EQ(t.effect.parameters[1].samplerStates.size(), 2u);
+    const std::vector<Pixel> pixels = RenderPass(t.effect, 1, 1);
+    ASSERT_EQ(pixels.size(), 1u) << LinkPass(t.effect.techniques[0].passes[0]);
+    EXPECT_PIXEL(pixels[0], 0.25f, 0.5f, 0.75f, 0.5f);
+    EXPECT_EQ(Translate("sampler2D pair[2] = { sampler_state { }, sampler_state { } };").error,
+              "test.fx(1,19): arrays of samplers are not supported");
+}
+
 // Effect keywords in any letter case, and Direct3D 10/11 techniques beside
 // the Direct3D 9 ones passed over as D3DX 9 does.
 TEST(Translation, EffectKeywordsInAnyCaseAndNewerTechniquesSkipped) {

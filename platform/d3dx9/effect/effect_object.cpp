@@ -74,7 +74,12 @@ Effect* Effect::Create(IDirect3DDevice9* device, hlsl::CompiledEffect compiled,
 
 bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
                        std::string& error) {
+    std::vector<const hlsl::StateAssignment*> stageStates;
     for (const hlsl::StateAssignment& s : source.states) {
+        if (IsStageState(s)) {
+            stageStates.push_back(&s);
+            continue;
+        }
         D3DRENDERSTATETYPE state;
         DWORD value = 0;
         if (!ResolveRenderState(s, state, value, error)) {
@@ -98,25 +103,78 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
         SamplerSlot slot{s.stage, -1, {}};
         const int location = UniformLocation(pass.pixel.glProgram, s.glslName);
         if (location >= 0) UploadSamplerStage(pass.pixel.glProgram, location, s.stage);
-        for (size_t i = 0; i < parameters_.size(); ++i) {
-            const hlsl::EffectParameter& d = parameters_[i].desc;
-            if (d.name != s.name) continue;
-            for (size_t k = 0; k < parameters_.size(); ++k)
-                if (!d.samplerTexture.empty() && parameters_[k].desc.name == d.samplerTexture)
-                    slot.textureParameter = static_cast<long>(k);
-            for (const hlsl::StateAssignment& st : d.samplerStates) {
-                if (strcasecmp(st.name.c_str(), "Texture") == 0) continue;
-                D3DSAMPLERSTATETYPE type;
-                DWORD value = 0;
-                if (!ResolveSamplerState(st, type, value, error)) {
-                    error = hlsl::FormatDiagnostic(st.where, error);
-                    return false;
-                }
-                slot.states.emplace_back(type, value);
-            }
-        }
+        const long sampler = ParameterIndex(s.name);
+        if (sampler >= 0 && !AddSamplerParameter(static_cast<size_t>(sampler), slot, error))
+            return false;
         pass.samplers.push_back(std::move(slot));
     }
+    // After the shaders' samplers, so that the pass's own settings win.
+    for (const hlsl::StateAssignment* s : stageStates)
+        if (!AddStageState(*s, pass, error)) return false;
+    return true;
+}
+
+long Effect::ParameterIndex(const std::string& name) const {
+    for (size_t i = 0; i < parameters_.size(); ++i)
+        if (parameters_[i].desc.name == name) return static_cast<long>(i);
+    return -1;
+}
+
+// A sampler parameter's texture and sampler_state settings, for its stage.
+bool Effect::AddSamplerParameter(size_t sampler, SamplerSlot& slot, std::string& error) {
+    const hlsl::EffectParameter& d = parameters_[sampler].desc;
+    if (!d.samplerTexture.empty()) slot.textureParameter = ParameterIndex(d.samplerTexture);
+    for (const hlsl::StateAssignment& st : d.samplerStates) {
+        if (strcasecmp(st.name.c_str(), "Texture") == 0) continue;
+        D3DSAMPLERSTATETYPE type;
+        DWORD value = 0;
+        if (!ResolveSamplerState(st, type, value, error)) {
+            error = hlsl::FormatDiagnostic(st.where, error);
+            return false;
+        }
+        slot.states.emplace_back(type, value);
+    }
+    return true;
+}
+
+// Texture[n] = <t>, Sampler[n] = (s) and indexed sampler states
+// (MinFilter[n] = Linear) set up texture stage n for the pass: for the
+// fixed-function pixel stage, or for shader samplers bound to register sn.
+bool Effect::IsStageState(const hlsl::StateAssignment& s) {
+    return strcasecmp(s.name.c_str(), "Texture") == 0 ||
+           strcasecmp(s.name.c_str(), "Sampler") == 0 || s.index >= 0;
+}
+
+bool Effect::AddStageState(const hlsl::StateAssignment& s, Pass& pass, std::string& error) {
+    auto fail = [&](const std::string& message) {
+        error = hlsl::FormatDiagnostic(s.where, message);
+        return false;
+    };
+    const int stage = s.index < 0 ? 0 : s.index;
+    if (stage >= 16) return fail("texture stage " + std::to_string(stage) + " out of range");
+    SamplerSlot slot{stage, -1, {}};
+    const bool texture = strcasecmp(s.name.c_str(), "Texture") == 0;
+    if (texture || strcasecmp(s.name.c_str(), "Sampler") == 0) {
+        const long named = s.terms.size() == 1 && s.terms[0].kind == hlsl::StateValueTerm::Kind::Name
+                               ? ParameterIndex(s.terms[0].name)
+                               : -1;
+        const hlsl::BaseType want = texture ? hlsl::BaseType::Texture : hlsl::BaseType::Sampler;
+        const bool fits = named >= 0 && (texture ? parameters_[named].desc.type.base == want
+                                                 : parameters_[named].desc.type.IsSampler());
+        if (!fits) return fail(s.name + " needs " + (texture ? "a texture" : "a sampler") +
+                               " parameter");
+        if (texture) {
+            slot.textureParameter = named;
+        } else if (!AddSamplerParameter(static_cast<size_t>(named), slot, error)) {
+            return false;
+        }
+    } else {
+        D3DSAMPLERSTATETYPE type;
+        DWORD value = 0;
+        if (!ResolveSamplerState(s, type, value, error)) return fail(error);
+        slot.states.emplace_back(type, value);
+    }
+    pass.samplers.push_back(std::move(slot));
     return true;
 }
 

@@ -100,6 +100,10 @@ private:
 
     bool BuildPass(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
                    std::string& error);
+    long ParameterIndex(const std::string& name) const;
+    bool AddSamplerParameter(size_t sampler, SamplerSlot& slot, std::string& error);
+    static bool IsStageState(const hlsl::StateAssignment& s);
+    bool AddStageState(const hlsl::StateAssignment& s, Pass& pass, std::string& error);
     bool LinkStages(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
                     std::string& error);
     void BindPassStages(const Pass& pass);

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <map>
+#include <set>
 #include <memory>
 
 namespace kl::hlsl {
@@ -15,6 +16,11 @@ namespace {
 // Varyings use fixed locations per semantic so both stages agree.
 constexpr int kColorVaryingBase = 16;
 constexpr int kFogVarying = 20;
+// Shader model 3 passes any semantic between the stages; these are the ones
+// effects use besides texture coordinates and colours.
+constexpr int kNormalVaryingBase = 21;  // NORMAL0, NORMAL1
+constexpr int kTangentVarying = 23;
+constexpr int kBinormalVarying = 24;
 
 struct Leaf {
     std::string access;  // GLSL path below the parameter ("", ".pos", ".a.b")
@@ -28,7 +34,9 @@ void CollectLeaves(const Type& type, const std::string& semantic, const std::str
                    const std::string& what, const SourceLocation& where, std::vector<Leaf>& out,
                    int depth = 0) {
     if (depth > 16) Fail(where, "structs nested too deeply");
-    if (type.base == BaseType::Struct && semantic.empty() && type.arraySize == 0) {
+    // A struct's members carry the semantics; one written on the struct
+    // itself (a struct-returning function with `: POSITION`) adds nothing.
+    if (type.base == BaseType::Struct && type.arraySize == 0) {
         for (const auto& m : type.structDecl->members)
             CollectLeaves(m.type, m.semantic, access + "." + GlslIdentifier(m.name), m.name,
                           m.where, out, depth + 1);
@@ -72,6 +80,9 @@ int VaryingLocation(const Leaf& leaf) {
     if (leaf.semantic == "TEXCOORD" && leaf.index < 16) return leaf.index;
     if (leaf.semantic == "COLOR" && leaf.index < 4) return kColorVaryingBase + leaf.index;
     if (leaf.semantic == "FOG" && leaf.index == 0) return kFogVarying;
+    if (leaf.semantic == "NORMAL" && leaf.index < 2) return kNormalVaryingBase + leaf.index;
+    if (leaf.semantic == "TANGENT" && leaf.index == 0) return kTangentVarying;
+    if (leaf.semantic == "BINORMAL" && leaf.index == 0) return kBinormalVarying;
     return -1;
 }
 
@@ -325,8 +336,23 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
         writers.push_back(std::make_unique<EntryWriter>(
             module, Stage::Fragment, *pass.pixelShader, pass.vertexShader ? &varyings : nullptr));
         out.fragmentSource = writers.back()->Source(prologues.fragment);
+        // Samplers bound to a register keep that stage (a pass may set it
+        // with Texture[n] or Sampler[n]); the others take free stages in
+        // order of use.
+        const std::vector<const VarDecl*>& used = writers.back()->Writer().UsedSamplers();
+        std::set<int> taken;
+        for (const VarDecl* s : used) {
+            if (s->samplerRegister < 0) continue;
+            if (s->samplerRegister >= 16 || !taken.insert(s->samplerRegister).second)
+                Fail(s->where, "sampler register s" + std::to_string(s->samplerRegister) +
+                                   " is out of range or taken");
+            out.samplers.push_back(
+                GeneratedSampler{s->name, GlslIdentifier(s->name), s->samplerRegister});
+        }
         int stage = 0;
-        for (const VarDecl* s : writers.back()->Writer().UsedSamplers()) {
+        for (const VarDecl* s : used) {
+            if (s->samplerRegister >= 0) continue;
+            while (taken.count(stage)) ++stage;
             if (stage >= 16) Fail(s->where, "more than 16 samplers in one pass");
             out.samplers.push_back(GeneratedSampler{s->name, GlslIdentifier(s->name), stage++});
         }

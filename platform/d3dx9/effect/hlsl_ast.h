@@ -63,6 +63,7 @@ struct VarDecl {
     std::unique_ptr<Expr> init;
     bool hasSamplerState = false;
     std::vector<StateAssignment> samplerStates;
+    int samplerRegister = -1;  // n of `: register(sn)`, the sampler's fixed stage
 };
 
 struct StructMember {

@@ -3,6 +3,7 @@
 #include "hlsl_constants.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <strings.h>
@@ -185,15 +186,22 @@ private:
         return m;
     }
 
-    // ": SEMANTIC", ": register(c0)", ": packoffset(...)"; returns the semantic.
-    std::string ParseSemanticsAndRegisters() {
+    // ": SEMANTIC", ": register(c0)", ": packoffset(...)"; returns the
+    // semantic, and in `samplerRegister` n of a register(sn).
+    std::string ParseSemanticsAndRegisters(int* samplerRegister = nullptr) {
         std::string semantic;
         while (Peek().Is(":")) {
             Advance();
             const std::string word = ExpectIdentifier("a semantic");
             if (word == "register" || word == "packoffset") {
                 Expect("(");
-                while (!Peek().Is(")") && !AtEnd()) Advance();
+                while (!Peek().Is(")") && !AtEnd()) {
+                    const std::string& r = Advance().text;
+                    if (samplerRegister && word == "register" && r.size() >= 2 && r.size() <= 3 &&
+                        (r[0] == 's' || r[0] == 'S') && std::isdigit(static_cast<unsigned char>(r[1])) &&
+                        std::isdigit(static_cast<unsigned char>(r.back())))
+                        *samplerRegister = std::atoi(r.c_str() + 1);
+                }
                 Expect(")");
             } else {
                 semantic = word;
@@ -307,8 +315,16 @@ private:
         var->isUniform = mods.isUniform;
         if (type.base == BaseType::Void) FailAt(nameToken, "variable '" + name + "' of type void");
         if (Accept("[")) var->type.arraySize = ParseArraySize();
-        var->semantic = ParseSemanticsAndRegisters();
+        var->semantic = ParseSemanticsAndRegisters(&var->samplerRegister);
         if (global) SkipAnnotations();
+        if (var->type.IsSampler() && var->type.arraySize > 0 && Peek().Is("="))
+            FailAt(Peek(), "arrays of samplers are not supported");
+        // `sampler2D s { ... };`: a state block without `= sampler_state`.
+        if (global && var->type.IsSampler() && Peek().Is("{")) {
+            var->hasSamplerState = true;
+            var->samplerStates = ParseStateBlock();
+            return var;
+        }
         if (Accept("=")) {
             if (IsEffectWord(Peek(), "sampler_state")) {
                 if (!var->type.IsSampler()) FailAt(Peek(), "sampler_state for a non-sampler");
