@@ -298,53 +298,8 @@ HRESULT FakeDevice::GetDeviceCaps(D3DCAPS9* result) {
 }
 
 // Everything below is never called by device management.
-UINT FakeDevice::GetAvailableTextureMem() {
-    return 0;
-}
-HRESULT FakeDevice::GetDirect3D(IDirect3D9**) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::GetDisplayMode(UINT, D3DDISPLAYMODE*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) {
-    return D3DERR_INVALIDCALL;
-}
 HRESULT FakeDevice::SetCursorProperties(UINT, UINT, IDirect3DSurface9*) {
     return S_OK;
-}
-void FakeDevice::SetCursorPosition(int, int, DWORD) {}
-BOOL FakeDevice::ShowCursor(BOOL) {
-    return FALSE;
-}
-HRESULT FakeDevice::CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DTexture9**,
-                                  HANDLE*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer9**,
-                                       HANDLE*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer9**,
-                                      HANDLE*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::StretchRect(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const RECT*,
-                                D3DTEXTUREFILTERTYPE) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::GetRenderTargetData(IDirect3DSurface9*, IDirect3DSurface9*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::CreateOffscreenPlainSurface(UINT, UINT, D3DFORMAT, D3DPOOL, IDirect3DSurface9**,
-                                                HANDLE*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::SetRenderTarget(DWORD, IDirect3DSurface9*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::GetRenderTarget(DWORD, IDirect3DSurface9**) {
-    return D3DERR_INVALIDCALL;
 }
 HRESULT FakeDevice::BeginScene() {
     return S_OK;
@@ -358,32 +313,17 @@ HRESULT FakeDevice::Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) 
 HRESULT FakeDevice::SetViewport(const D3DVIEWPORT9*) {
     return S_OK;
 }
-HRESULT FakeDevice::GetViewport(D3DVIEWPORT9*) {
-    return D3DERR_INVALIDCALL;
-}
 HRESULT FakeDevice::SetRenderState(D3DRENDERSTATETYPE, DWORD) {
     return S_OK;
 }
-HRESULT FakeDevice::GetRenderState(D3DRENDERSTATETYPE, DWORD*) {
-    return D3DERR_INVALIDCALL;
-}
-HRESULT FakeDevice::GetTexture(DWORD, IDirect3DBaseTexture9**) {
-    return D3DERR_INVALIDCALL;
-}
 HRESULT FakeDevice::SetTexture(DWORD, IDirect3DBaseTexture9*) {
     return S_OK;
-}
-HRESULT FakeDevice::GetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD*) {
-    return D3DERR_INVALIDCALL;
 }
 HRESULT FakeDevice::SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) {
     return S_OK;
 }
 HRESULT FakeDevice::SetScissorRect(const RECT*) {
     return S_OK;
-}
-HRESULT FakeDevice::GetScissorRect(RECT*) {
-    return D3DERR_INVALIDCALL;
 }
 HRESULT FakeDevice::DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) {
     return S_OK;
@@ -398,33 +338,17 @@ HRESULT FakeDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, c
                                            D3DFORMAT, const void*, UINT) {
     return S_OK;
 }
-HRESULT FakeDevice::CreateVertexDeclaration(const D3DVERTEXELEMENT9*,
-                                            IDirect3DVertexDeclaration9**) {
-    return D3DERR_INVALIDCALL;
-}
 HRESULT FakeDevice::SetVertexDeclaration(IDirect3DVertexDeclaration9*) {
     return S_OK;
-}
-HRESULT FakeDevice::GetVertexDeclaration(IDirect3DVertexDeclaration9**) {
-    return D3DERR_INVALIDCALL;
 }
 HRESULT FakeDevice::SetFVF(DWORD) {
     return S_OK;
 }
-HRESULT FakeDevice::GetFVF(DWORD*) {
-    return D3DERR_INVALIDCALL;
-}
 HRESULT FakeDevice::SetStreamSource(UINT, IDirect3DVertexBuffer9*, UINT, UINT) {
     return S_OK;
 }
-HRESULT FakeDevice::GetStreamSource(UINT, IDirect3DVertexBuffer9**, UINT*, UINT*) {
-    return D3DERR_INVALIDCALL;
-}
 HRESULT FakeDevice::SetIndices(IDirect3DIndexBuffer9*) {
     return S_OK;
-}
-HRESULT FakeDevice::GetIndices(IDirect3DIndexBuffer9**) {
-    return D3DERR_INVALIDCALL;
 }
 
 }  // namespace kl::fake

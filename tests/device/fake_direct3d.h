@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "null_device.h"
+
 namespace kl::fake {
 
 struct FakeDeviceType {
@@ -99,7 +101,7 @@ private:
     ULONG references = 1;
 };
 
-class FakeDevice final : public IDirect3DDevice9 {
+class FakeDevice final : public kl::test::NullDevice {
 public:
     FakeDevice(D3DDEVTYPE type, DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& params,
                const D3DCAPS9& caps);
@@ -120,47 +122,22 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
-    UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
-    HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D9** direct3d) override;
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* result) override;
-    HRESULT STDMETHODCALLTYPE GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override;
-    HRESULT STDMETHODCALLTYPE
-    GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override;
     HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT x, UINT y,
                                                   IDirect3DSurface9* bitmap) override;
-    void STDMETHODCALLTYPE SetCursorPosition(int x, int y, DWORD flags) override;
-    BOOL STDMETHODCALLTYPE ShowCursor(BOOL show) override;
     HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* newParams) override;
     HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* dest, HWND window,
                                       const RGNDATA* dirty) override;
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE kind,
                                             IDirect3DSurface9** surface) override;
-    HRESULT STDMETHODCALLTYPE CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
-                                            IDirect3DTexture9**, HANDLE*) override;
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL,
-                                                 IDirect3DVertexBuffer9**, HANDLE*) override;
-    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL,
-                                                IDirect3DIndexBuffer9**, HANDLE*) override;
-    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*,
-                                          const RECT*, D3DTEXTUREFILTERTYPE) override;
-    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9*, IDirect3DSurface9*) override;
-    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT, UINT, D3DFORMAT, D3DPOOL,
-                                                          IDirect3DSurface9**, HANDLE*) override;
-    HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD, IDirect3DSurface9*) override;
-    HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD, IDirect3DSurface9**) override;
     HRESULT STDMETHODCALLTYPE BeginScene() override;
     HRESULT STDMETHODCALLTYPE EndScene() override;
     HRESULT STDMETHODCALLTYPE Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override;
     HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9*) override;
-    HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9*) override;
     HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE, DWORD) override;
-    HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE, DWORD*) override;
-    HRESULT STDMETHODCALLTYPE GetTexture(DWORD, IDirect3DBaseTexture9**) override;
     HRESULT STDMETHODCALLTYPE SetTexture(DWORD, IDirect3DBaseTexture9*) override;
-    HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD*) override;
     HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) override;
     HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT*) override;
-    HRESULT STDMETHODCALLTYPE GetScissorRect(RECT*) override;
     HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override;
     HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE, INT, UINT, UINT, UINT,
                                                    UINT) override;
@@ -168,17 +145,10 @@ public:
     HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT,
                                                      const void*, D3DFORMAT, const void*,
                                                      UINT) override;
-    HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9*,
-                                                      IDirect3DVertexDeclaration9**) override;
     HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9*) override;
-    HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9**) override;
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD) override;
-    HRESULT STDMETHODCALLTYPE GetFVF(DWORD*) override;
     HRESULT STDMETHODCALLTYPE SetStreamSource(UINT, IDirect3DVertexBuffer9*, UINT, UINT) override;
-    HRESULT STDMETHODCALLTYPE GetStreamSource(UINT, IDirect3DVertexBuffer9**, UINT*,
-                                              UINT*) override;
     HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9*) override;
-    HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9**) override;
 };
 
 }  // namespace kl::fake

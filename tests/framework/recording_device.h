@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "null_device.h"
+
 namespace kl::framework_test {
 
 class RecordingSurface final : public IDirect3DSurface9 {
@@ -85,7 +87,7 @@ private:
     ~RecordingSurface() = default;
 };
 
-class RecordingDevice final : public IDirect3DDevice9 {
+class RecordingDevice final : public kl::test::NullDevice {
 public:
     RecordingDevice() = default;
 
@@ -127,146 +129,6 @@ public:
         cursorSurface = surface;
         ++cursorPropertiesCalls;
         return cursorPropertiesResult;
-    }
-
-    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override { return D3DERR_INVALIDCALL; }
-    UINT STDMETHODCALLTYPE GetAvailableTextureMem() override { return 0; }
-    HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D9** ppD3D9) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* pCaps) override { return D3DERR_INVALIDCALL; }
-    HRESULT STDMETHODCALLTYPE GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE
-    GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* pParameters) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT iSwapChain, UINT iBackBuffer,
-                                            D3DBACKBUFFER_TYPE Type,
-                                            IDirect3DSurface9** ppBackBuffer) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
-                                            D3DFORMAT Format, D3DPOOL Pool,
-                                            IDirect3DTexture9** ppTexture,
-                                            HANDLE* pSharedHandle) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                                 IDirect3DVertexBuffer9** ppVertexBuffer,
-                                                 HANDLE* pSharedHandle) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format,
-                                                D3DPOOL Pool, IDirect3DIndexBuffer9** ppIndexBuffer,
-                                                HANDLE* pSharedHandle) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* pSourceSurface,
-                                          const RECT* pSourceRect, IDirect3DSurface9* pDestSurface,
-                                          const RECT* pDestRect,
-                                          D3DTEXTUREFILTERTYPE Filter) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* pRenderTarget,
-                                                  IDirect3DSurface9* pDestSurface) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD RenderTargetIndex,
-                                              IDirect3DSurface9* pRenderTarget) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD RenderTargetIndex,
-                                              IDirect3DSurface9** ppRenderTarget) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE BeginScene() override { return D3DERR_INVALIDCALL; }
-    HRESULT STDMETHODCALLTYPE EndScene() override { return D3DERR_INVALIDCALL; }
-    HRESULT STDMETHODCALLTYPE Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color,
-                                    float Z, DWORD Stencil) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9* pViewport) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9* pViewport) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type,
-                                              DWORD* pValue) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type,
-                                              DWORD Value) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT* pRect) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetScissorRect(RECT* pRect) override { return D3DERR_INVALIDCALL; }
-    HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
-                                            UINT PrimitiveCount) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType,
-                                                   INT BaseVertexIndex, UINT MinVertexIndex,
-                                                   UINT NumVertices, UINT startIndex,
-                                                   UINT primCount) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                              const void* pVertexStreamZeroData,
-                                              UINT VertexStreamZeroStride) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType,
-                                                     UINT MinVertexIndex, UINT NumVertices,
-                                                     UINT PrimitiveCount, const void* pIndexData,
-                                                     D3DFORMAT IndexDataFormat,
-                                                     const void* pVertexStreamZeroData,
-                                                     UINT VertexStreamZeroStride) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(
-        const D3DVERTEXELEMENT9* pVertexElements, IDirect3DVertexDeclaration9** ppDecl) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9** ppDecl) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetFVF(DWORD FVF) override { return D3DERR_INVALIDCALL; }
-    HRESULT STDMETHODCALLTYPE GetFVF(DWORD* pFVF) override { return D3DERR_INVALIDCALL; }
-    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT StreamNumber,
-                                              IDirect3DVertexBuffer9* pStreamData,
-                                              UINT OffsetInBytes, UINT Stride) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetStreamSource(UINT StreamNumber,
-                                              IDirect3DVertexBuffer9** ppStreamData,
-                                              UINT* pOffsetInBytes, UINT* pStride) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* pIndexData) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9** ppIndexData) override {
-        return D3DERR_INVALIDCALL;
     }
 
     ~RecordingDevice() {

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "null_device.h"
+#include "null_effect.h"
+
 namespace kl::test {
 
 using CallLog = std::vector<std::string>;
@@ -66,9 +69,9 @@ public:
     HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT*) override { return E_NOTIMPL; }
 };
 
-class RecordingDevice final : public IDirect3DDevice9 {
+class RecordingDevice final : public kl::test::NullDevice {
 public:
-    explicit RecordingDevice(CallLog* log) : log_(log) {}
+    explicit RecordingDevice(CallLog* log) : NullDevice(E_NOTIMPL), log_(log) {}
     RecordingSurface backBuffer{"backbuffer"};
     // What BeginScene answers for each call in turn; S_OK once used up.
     std::vector<HRESULT> beginSceneResults;
@@ -77,117 +80,25 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override { return S_OK; }
-    UINT STDMETHODCALLTYPE GetAvailableTextureMem() override { return 0; }
-    HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D9**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDisplayMode(UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT, UINT, IDirect3DSurface9*) override {
-        return E_NOTIMPL;
-    }
-    void STDMETHODCALLTYPE SetCursorPosition(int, int, DWORD) override {}
-    BOOL STDMETHODCALLTYPE ShowCursor(BOOL) override { return FALSE; }
-    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Present(const RECT*, const RECT*, HWND, const RGNDATA*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT chain, UINT index, D3DBACKBUFFER_TYPE type,
                                             IDirect3DSurface9** out) override;
-    HRESULT STDMETHODCALLTYPE CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
-                                            IDirect3DTexture9**, HANDLE*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL,
-                                                 IDirect3DVertexBuffer9**, HANDLE*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL,
-                                                IDirect3DIndexBuffer9**, HANDLE*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
                                           IDirect3DSurface9* target, const RECT* targetRect,
                                           D3DTEXTUREFILTERTYPE filter) override;
-    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9*, IDirect3DSurface9*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateOffscreenPlainSurface(UINT, UINT, D3DFORMAT, D3DPOOL,
-                                                          IDirect3DSurface9**, HANDLE*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetRenderTarget(DWORD, IDirect3DSurface9*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetRenderTarget(DWORD, IDirect3DSurface9**) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE BeginScene() override;
     HRESULT STDMETHODCALLTYPE EndScene() override;
     HRESULT STDMETHODCALLTYPE Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
                                     float z, DWORD stencil) override;
-    HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetTexture(DWORD, IDirect3DBaseTexture9**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetTexture(DWORD, IDirect3DBaseTexture9*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetScissorRect(const RECT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetScissorRect(RECT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE, INT, UINT, UINT, UINT,
-                                                   UINT) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count,
                                               const void* vertices, UINT stride) override;
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT,
-                                                     const void*, D3DFORMAT, const void*,
-                                                     UINT) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9*,
-                                                      IDirect3DVertexDeclaration9**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9**) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override;
-    HRESULT STDMETHODCALLTYPE GetFVF(DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT, IDirect3DVertexBuffer9*, UINT, UINT) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetStreamSource(UINT, IDirect3DVertexBuffer9**, UINT*,
-                                              UINT*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9**) override { return E_NOTIMPL; }
 
 private:
     CallLog* log_;
 };
 
-class RecordingEffect final : public ID3DXEffect {
+class RecordingEffect final : public kl::test::NullEffect {
 public:
     explicit RecordingEffect(CallLog* log) : log_(log) {}
     // The matrices handed to SetMatrix, in call order.
@@ -196,34 +107,16 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE, UINT) override { return nullptr; }
-    D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE, LPCSTR) override { return nullptr; }
-    D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT) override { return nullptr; }
-    D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR) override { return nullptr; }
-    HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE, LPCVOID, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetValue(D3DXHANDLE, LPVOID, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetBool(D3DXHANDLE, BOOL*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetInt(D3DXHANDLE, INT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetInt(D3DXHANDLE, INT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetFloat(D3DXHANDLE name, FLOAT value) override;
-    HRESULT STDMETHODCALLTYPE GetFloat(D3DXHANDLE, FLOAT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetVector(D3DXHANDLE name, const D3DXVECTOR4* value) override;
-    HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE, D3DXVECTOR4*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE name, const D3DXMATRIX* value) override;
-    HRESULT STDMETHODCALLTYPE GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE name, LPDIRECT3DBASETEXTURE9 value) override;
-    HRESULT STDMETHODCALLTYPE GetTexture(D3DXHANDLE, LPDIRECT3DBASETEXTURE9*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE technique) override;
-    D3DXHANDLE STDMETHODCALLTYPE GetCurrentTechnique() override { return nullptr; }
     HRESULT STDMETHODCALLTYPE Begin(UINT* passes, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE BeginPass(UINT pass) override;
     HRESULT STDMETHODCALLTYPE CommitChanges() override;
     HRESULT STDMETHODCALLTYPE EndPass() override;
     HRESULT STDMETHODCALLTYPE End() override;
-    HRESULT STDMETHODCALLTYPE GetDevice(LPDIRECT3DDEVICE9*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnLostDevice() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnResetDevice() override { return S_OK; }
 
