@@ -13,7 +13,9 @@ int64_t FrameTimer::ReadCounter() {
 }
 
 // A frozen clock reads the instant it was frozen.
-int64_t FrameTimer::Now() const { return stopPoint != 0 ? stopPoint : ReadCounter(); }
+int64_t FrameTimer::Now() const {
+    return stopPoint != 0 ? stopPoint : ReadCounter();
+}
 
 void FrameTimer::Restart() {
     if (!usesPerformanceCounter) return;

@@ -7,7 +7,9 @@
 #include "framework/bounded_copy.h"
 #include "framework/main_loop.h"
 
-FrameworkState::FrameworkState() { InitializeCriticalSection(&stateLock); }
+FrameworkState::FrameworkState() {
+    InitializeCriticalSection(&stateLock);
+}
 
 FrameworkState::~FrameworkState() = default;
 

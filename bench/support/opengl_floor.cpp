@@ -45,13 +45,12 @@ enum Uniform {
     kUniformCount
 };
 constexpr const char* kUniformNames[kUniformCount] = {
-    kMatWVP,  kMatW,    kMatV,       kMatP,        kMatWV,          kMatInvTrW,  kMatInvV,
+    kMatWVP,  kMatW,     kMatV,        kMatP,          kMatWV,          kMatInvTrW,  kMatInvV,
     kMatInvP, kMatInvVP, kLightColour, kLightPosition, kLightDirection, kLightRadius};
 
 // The texture parameters, in the order of a material's slots (TextureSlot)
 // and of the geometry-buffer targets the lighting passes read.
-constexpr const char* kTextureParameters[kSlots] = {kTexAlfa, kTexBump, kTexDiffuse,
-                                                               kTexSpecular};
+constexpr const char* kTextureParameters[kSlots] = {kTexAlfa, kTexBump, kTexDiffuse, kTexSpecular};
 
 // The geometry-buffer pass in the renderer's order: each channel's technique
 // and the target (a kTextureParameters slot) its picture is copied into.
@@ -171,7 +170,8 @@ bool ReadMesh(const SceneMesh& scene, MeshData* out, std::string* error) {
     D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE];
     if (FAILED(mesh->GetDeclaration(declaration)))
         return Fail(error, "a mesh's declaration cannot be read");
-    for (const D3DVERTEXELEMENT9* e = declaration; e->Stream != 0xFF; ++e) out->elements.push_back(*e);
+    for (const D3DVERTEXELEMENT9* e = declaration; e->Stream != 0xFF; ++e)
+        out->elements.push_back(*e);
 
     void* data = nullptr;
     if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data)))
@@ -356,10 +356,9 @@ public:
             glClearDepth(1.0);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             DrawMeshes(geometryPrograms_[channel]);
-            glBlitNamedFramebuffer(backFramebuffer_,
-                                   targetFramebuffers_[kGeometryChannels[channel].target], 0, 0,
-                                   width_,
-                                   height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+            glBlitNamedFramebuffer(
+                backFramebuffer_, targetFramebuffers_[kGeometryChannels[channel].target], 0, 0,
+                width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_LINEAR);
         }
 
         glClearColor(0, 0, 0, 1);
@@ -650,8 +649,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<OpenGlFloor> OpenGlFloor::Create(IDirect3DDevice9* device, int width,
-                                                 int height, const std::string& effectPath,
+std::unique_ptr<OpenGlFloor> OpenGlFloor::Create(IDirect3DDevice9* device, int width, int height,
+                                                 const std::string& effectPath,
                                                  std::string* error) {
     auto floor = std::make_unique<Floor>(width, height);
     if (!floor->Build(device, effectPath, error)) return nullptr;

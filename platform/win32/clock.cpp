@@ -37,17 +37,25 @@ void UseManualClock(int64_t startTicks) {
     Clock().manualTicks = startTicks;
 }
 
-void UseRealClock() { Clock().manual = false; }
+void UseRealClock() {
+    Clock().manual = false;
+}
 
-void SetManualClockTicks(int64_t ticks) { Clock().manualTicks = ticks; }
+void SetManualClockTicks(int64_t ticks) {
+    Clock().manualTicks = ticks;
+}
 
 void AdvanceManualClockSeconds(double seconds) {
     Clock().manualTicks += static_cast<int64_t>(std::llround(seconds * kManualClockFrequency));
 }
 
-int64_t ManualClockTicks() { return Clock().manualTicks; }
+int64_t ManualClockTicks() {
+    return Clock().manualTicks;
+}
 
-void SetPerformanceCounterAvailable(bool available) { Clock().counterAvailable = available; }
+void SetPerformanceCounterAvailable(bool available) {
+    Clock().counterAvailable = available;
+}
 
 }  // namespace kl::testing
 

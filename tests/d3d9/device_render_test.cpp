@@ -322,35 +322,32 @@ std::vector<ScreenVertex> PaddedQuad(size_t padding, float left, float right, D3
 
 TEST_F(D3d9DeviceTest, UserMemoryDrawsLargerThanAndBeyondTheStreamBufferArriveWhole) {
     CreateDevice(16, 16);
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 0), 1.0f,
-                   0);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 0), 1.0f, 0);
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     ASSERT_EQ(device_->BeginScene(), D3D_OK);
     ASSERT_EQ(device_->SetFVF(kScreenVertexFvf), D3D_OK);
     // 2.4 MB in one draw: more than the buffer holds at first.
-    const std::vector<ScreenVertex> large =
-        PaddedQuad(40000, 0, 16, D3DCOLOR_XRGB(255, 0, 0));
-    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 40002, large.data(),
-                                       sizeof(ScreenVertex)),
-              D3D_OK);
+    const std::vector<ScreenVertex> large = PaddedQuad(40000, 0, 16, D3DCOLOR_XRGB(255, 0, 0));
+    ASSERT_EQ(
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 40002, large.data(), sizeof(ScreenVertex)),
+        D3D_OK);
     EXPECT_EQ(CountColour(ReadBack(), {255, 0, 0, 255}, 0, 0, 16, 16), 256);
 
     // Sixteen columns, each from a draw of 120 KB, renewing the buffer many
     // times; the last column drawn indexed.
     for (int column = 0; column < 15; ++column) {
-        const std::vector<ScreenVertex> quad = PaddedQuad(
-            2000, static_cast<float>(column), static_cast<float>(column + 1),
-            D3DCOLOR_XRGB(0, 16 * column, 255));
-        ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2002, quad.data(),
-                                           sizeof(ScreenVertex)),
-                  D3D_OK);
+        const std::vector<ScreenVertex> quad =
+            PaddedQuad(2000, static_cast<float>(column), static_cast<float>(column + 1),
+                       D3DCOLOR_XRGB(0, 16 * column, 255));
+        ASSERT_EQ(
+            device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2002, quad.data(), sizeof(ScreenVertex)),
+            D3D_OK);
     }
     const std::vector<ScreenVertex> last = PaddedQuad(2000, 15, 16, D3DCOLOR_XRGB(0, 240, 255));
     std::vector<uint16_t> indices(last.size());
     for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<uint16_t>(i);
-    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0,
-                                              static_cast<UINT>(last.size()), 2002,
-                                              indices.data(), D3DFMT_INDEX16, last.data(),
+    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(last.size()),
+                                              2002, indices.data(), D3DFMT_INDEX16, last.data(),
                                               sizeof(ScreenVertex)),
               D3D_OK);
     ASSERT_EQ(device_->EndScene(), D3D_OK);

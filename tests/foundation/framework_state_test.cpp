@@ -31,7 +31,9 @@ TEST(FrameworkState, StartsWithTheDocumentedDefaults) {
     EXPECT_EQ(nullptr, state.GetMessageHandler());
 }
 
-TEST(FrameworkState, IsOneInstance) { EXPECT_EQ(&GetFrameworkState(), &GetFrameworkState()); }
+TEST(FrameworkState, IsOneInstance) {
+    EXPECT_EQ(&GetFrameworkState(), &GetFrameworkState());
+}
 
 TEST(FrameworkState, SettingsCopyBeforeAnyDeviceIsAllZero) {
     DeviceSettings settings;

@@ -76,8 +76,8 @@ bool ResolveFace(const FontRequest& request, FaceLocation* location) {
     if (FcInit() == FcFalse) return false;
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
-    const std::string family = platform::ToUtf8(
-        std::wstring(request.faceName.begin(), request.faceName.end()));
+    const std::string family =
+        platform::ToUtf8(std::wstring(request.faceName.begin(), request.faceName.end()));
     if (!family.empty()) {
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     }
