@@ -2,7 +2,8 @@
 # Installs what is missing, builds every preset and runs every test:
 #   default (optimised with debug info), asan (AddressSanitizer and
 #   UndefinedBehaviorSanitizer), windows-cross (the system against the real
-#   Windows SDK headers, with mingw-w64), and the fuzz targets for a bounded
+#   Windows SDK headers, with mingw-w64; the staged folder and the
+#   executable's imports are checked), and the fuzz targets for a bounded
 #   time. Checks the formatting first; warnings are errors in every build here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,9 +27,10 @@ cmake --preset asan > /dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan
 
-echo "== windows-cross: build"
+echo "== windows-cross: build, stage and check the folder"
 cmake --preset windows-cross -DKESTRALUNE_WERROR=ON > /dev/null
 cmake --build --preset windows-cross -j "$jobs"
+ctest --preset windows-cross
 
 if [ -x tools/fuzz.sh ]; then
   echo "== fuzz targets"
