@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/scene.h"
+#include "app/usage.h"
 #include "framework/framework_state.h"
 #include "framework/initialization.h"
 #include "framework/main_loop.h"
@@ -35,6 +36,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     // Each step refuses to run after an earlier failure, which has then
     // already been shown; the results are not needed here.
     InitFramework(true, true, true, true);
+    // Asked for the usage (--help, -?, /?): show it and start nothing.
+    if (GetFrameworkState().GetUsageRequested()) {
+        ShowUsage();
+        return 0;
+    }
     ConfigureFullscreenCursor(true, true);
     CreateFrameworkWindow(L"Orvantis", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT);
     CreateDefaultDevice(0, true, 640, 480, AcceptDevice, AdjustDeviceSettings, nullptr);

@@ -6,6 +6,7 @@
 #include "app/scene_file.h"
 #include "app/scene_list.h"
 #include "app/scene_text_reader.h"
+#include "framework/console_text.h"
 
 SceneLight* lightList = nullptr;
 int lightCount = 0;
@@ -55,6 +56,7 @@ HRESULT LoadLights(IDirect3DDevice9* device) {
     SceneTextReader reader(OpenSceneFile(L"test.lights"));
     if (!reader.IsOpen()) {
         ShowSceneError(L"Can`t open scene lights file!");
+        ReportUnopenedFile(L"test.lights", nullptr);
         return D3DERR_NOTFOUND;
     }
     lightCount = CountListEntries(reader);
@@ -67,6 +69,7 @@ HRESULT LoadMeshes(IDirect3DDevice9* device) {
     SceneTextReader reader(OpenSceneFile(L"test.meshs"));
     if (!reader.IsOpen()) {
         ShowSceneError(L"Can`t open scene meshs file!");
+        ReportUnopenedFile(L"test.meshs", nullptr);
         return D3DERR_NOTFOUND;
     }
     meshCount = CountListEntries(reader);

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <cwchar>
+#include <string>
 
 #include "framework/bounded_copy.h"
+#include "framework/console_text.h"
 #include "framework/debug_trace.h"
 #include "framework/framework_state.h"
 #include "framework/initialization.h"
@@ -117,6 +119,10 @@ void ApplyRelaunchMediaShell(FrameworkState& state, const WCHAR*) {
 void ApplyAutomation(FrameworkState& state, const WCHAR*) {
     state.SetAutomation(true);
 }
+bool ApplyUsage(FrameworkState& state, const WCHAR*) {
+    state.SetUsageRequested(true);
+    return true;
+}
 
 // In the order the names are tried.
 const CommandLineOption kOptions[] = {
@@ -139,6 +145,10 @@ const CommandLineOption kOptions[] = {
     {L"nostats", OptionValue::None, ApplyNoStats},
     {L"relaunchmce", OptionValue::None, ApplyRelaunchMediaShell},
     {L"automation", OptionValue::None, ApplyAutomation},
+    // The usual requests for a program's usage: --help, -help, -? and /?.
+    {L"help", OptionValue::None, ApplyUsage},
+    {L"-help", OptionValue::None, ApplyUsage},
+    {L"?", OptionValue::None, ApplyUsage},
 };
 
 // Tries one option at the cursor; true when the option takes the argument.
@@ -176,6 +186,14 @@ void TraceUnrecognized(const WCHAR* rest) {
     DebugTrace(L"Unrecognized flag: ", flag);
 }
 
+// Tells a user at a console which argument had no effect, so that a typing
+// error does not go unnoticed. The whole argument is named, on one line.
+void ReportIgnoredArgument(const WCHAR* argument) {
+    std::wstring text = L"Unrecognized option ignored: ";
+    for (const WCHAR* c = argument; *c; ++c) text += IsBlankOrControl(*c) && *c != L' ' ? L'?' : *c;
+    WriteStandardError(text + L"\n");
+}
+
 }  // namespace
 
 bool MatchOption(const WCHAR*& cursor, const WCHAR* name) {
@@ -207,6 +225,7 @@ bool ReadOptionValue(const WCHAR*& cursor, WCHAR* value) {
 void ReadCommandLineArgument(const WCHAR* argument) {
     if (argument[0] != L'/' && argument[0] != L'-') {
         TraceUnrecognized(argument);
+        ReportIgnoredArgument(argument);
         return;
     }
     FrameworkState& state = GetFrameworkState();
@@ -215,6 +234,7 @@ void ReadCommandLineArgument(const WCHAR* argument) {
         if (TryOption(option, cursor, state)) return;
     }
     TraceUnrecognized(cursor);
+    ReportIgnoredArgument(argument);
 }
 
 void ReadCommandLineOptions() {

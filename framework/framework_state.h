@@ -97,7 +97,8 @@ constexpr int kFrameworkStringLength = 256;
     X(float, overrideConstantFrameTimeValue, OverrideConstantFrameTimeValue, 0.0f)   \
     X(int32_t, quitAfterFrame, QuitAfterFrame, 0)                      \
     X(int32_t, overrideVsync, OverrideVsync, -1)                       \
-    X(bool, relaunchMediaShellAtExit, RelaunchMediaShellAtExit, false)
+    X(bool, relaunchMediaShellAtExit, RelaunchMediaShellAtExit, false) \
+    X(bool, usageRequested, UsageRequested, false)
 
 // X(type, slot, Accessor): the callback slots; each has a context of its own.
 #define KL_FRAMEWORK_CALLBACK_SLOTS(X)                                  \

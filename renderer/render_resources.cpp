@@ -1,5 +1,8 @@
 #include "renderer/render_resources.h"
 
+#include <cwchar>
+
+#include "framework/console_text.h"
 #include "framework/framework_state.h"
 #include "renderer/effect_contract.h"
 
@@ -44,6 +47,20 @@ void CreateStatsFont(IDirect3DDevice9* device) {
                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial", &statsFont);
 }
 
+// The framework's error box says only that the reset failed; a user at a
+// console also learns which file it was and where it was looked for.
+void ReportEffectFailure(HRESULT hr) {
+    const DWORD attributes = GetFileAttributesW(kEffectPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        ReportUnopenedFile(kEffectPath, L", the effect file");
+        return;
+    }
+    wchar_t code[16];
+    std::swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
+    WriteStandardError(std::wstring(L"The effect file \"") + kEffectPath +
+                       L"\" did not load: error 0x" + code + L"\n");
+}
+
 }  // namespace
 
 bool CALLBACK AcceptDevice(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat,
@@ -69,7 +86,10 @@ HRESULT CALLBACK AcquireRenderResources(IDirect3DDevice9* device,
 
     HRESULT hr = D3DXCreateEffectFromFileW(device, kEffectPath, nullptr, nullptr, 0, nullptr,
                                            &effect, nullptr);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        ReportEffectFailure(hr);
+        return hr;
+    }
     for (const TargetKind& kind : kTargets) {
         hr = D3DXCreateTexture(device, backBufferDesc->Width, backBufferDesc->Height, 1,
                                D3DUSAGE_RENDERTARGET, kind.format, D3DPOOL_DEFAULT, kind.target);

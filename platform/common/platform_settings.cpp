@@ -73,4 +73,24 @@ DesktopSize VirtualDesktopSize() {
     return kDefaultDesktop;
 }
 
+const char* SettingsUsage() {
+    return "\n"
+           "Platform settings (environment variables):\n"
+           "  KESTRALUNE_HEADLESS=1         render on a virtual desktop, no window shown\n"
+           "  KESTRALUNE_DESKTOP=WxH        size of the virtual desktop (1024x768)\n"
+           "  KESTRALUNE_VERBOSE=1          debugger output to standard error\n"
+           "  KESTRALUNE_CAPTURE_DIR=DIR    write PNG captures of presented frames here\n"
+           "  KESTRALUNE_CAPTURE_FRAMES=L   which frames: all, every:N or 1,50,100\n"
+           "  KESTRALUNE_INPUT_SCRIPT=S     scripted keys, <frame>:<down|up|press>:<key>;...\n"
+           "                                (@file reads the script from a file)\n"
+           "  KESTRALUNE_FRAME_TIMES=FILE   one line per presented frame: number and time\n";
+}
+
+bool IsUsageRequest(const char* argument) {
+    if (argument == nullptr || (argument[0] != '-' && argument[0] != '/')) return false;
+    std::string name = Lowercase(argument + 1);
+    name = name.substr(0, name.find(':'));
+    return name == "help" || name == "-help" || name == "?";
+}
+
 }  // namespace kl::platform

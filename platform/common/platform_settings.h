@@ -30,4 +30,11 @@ struct DesktopSize {
 };
 DesktopSize VirtualDesktopSize();
 
+// The settings as the usage lists them after the program's own text.
+const char* SettingsUsage();
+
+// True for the arguments with which the program shows its usage: --help,
+// -help, /help, -? and /? (names ignore case; a ":..." suffix is allowed).
+bool IsUsageRequest(const char* argument);
+
 }  // namespace kl::platform

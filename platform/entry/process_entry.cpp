@@ -3,6 +3,9 @@
 // at run time), then the call itself.
 #include <windows.h>
 
+#include <cstdio>
+
+#include "common/platform_settings.h"
 #include "d3d9/library_registration.h"
 #include "leak_suppressions.h"
 
@@ -18,7 +21,17 @@ extern "C" __attribute__((used)) const char* __lsan_default_options() {
     return "print_suppressions=0";
 }
 
-int main() {
+int main(int argc, char** argv) {
     kl::d3d9::RegisterDirect3DLibrary();
-    return wWinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOWDEFAULT);
+    const int result =
+        wWinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOWDEFAULT);
+    // The program's usage covers the program; this layer's own settings
+    // follow it.
+    bool usageRequested = false;
+    for (int i = 1; i < argc; ++i) usageRequested = usageRequested || kl::platform::IsUsageRequest(argv[i]);
+    if (usageRequested && result == 0) {
+        std::fputs(kl::platform::SettingsUsage(), stdout);
+        std::fflush(stdout);
+    }
+    return result;
 }

@@ -48,20 +48,25 @@ void WorkingDirectory::Remove(const std::string& name) const { fs::remove_all(pa
 ProgramResult RunProgram(const WorkingDirectory& directory, const std::vector<std::string>& env,
                          const std::vector<std::string>& arguments, int timeoutSeconds) {
     const fs::path errors = directory.Path() / "stderr.txt";
+    const fs::path output = directory.Path() / "stdout.txt";
     std::ostringstream command;
     command << "cd " << Quote(directory.Path().string()) << " && env KESTRALUNE_HEADLESS=1";
     for (const std::string& assignment : env) command << ' ' << Quote(assignment);
     command << " timeout " << timeoutSeconds << " ./kestralune";
     for (const std::string& argument : arguments) command << ' ' << Quote(argument);
-    command << " > /dev/null 2> " << Quote(errors.string());
+    command << " > " << Quote(output.string()) << " 2> " << Quote(errors.string());
 
     ProgramResult result;
     const int status = std::system(command.str().c_str());
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream file(errors);
-    std::stringstream text;
-    text << file.rdbuf();
-    result.errorOutput = text.str();
+    const auto read = [](const fs::path& path) {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    result.errorOutput = read(errors);
+    result.output = read(output);
     return result;
 }
 

@@ -1,5 +1,5 @@
 // Running the staged program in a temporary working directory and looking at
-// what it leaves: exit code, standard error, captured frames.
+// what it leaves: exit code, standard output and error, captured frames.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@ namespace e2e {
 struct ProgramResult {
     int exitCode = -1;
     std::string errorOutput;  // standard error
+    std::string output;       // standard output
 };
 
 // A fresh working directory holding a copy of the staged default scene,

@@ -1,5 +1,6 @@
 // The real program end to end: the default scene in every render mode, the
-// scene errors with their exact texts, and the exit codes.
+// scene errors with their exact texts, the exit codes, the usage and the
+// notes on standard error.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -31,9 +32,20 @@ TEST(Program, DefaultSceneRunsAHundredFramesAndShowsLitGeometryInEveryMode) {
                    {std::string("KESTRALUNE_INPUT_SCRIPT=") + kModeScript,
                     std::string("KESTRALUNE_CAPTURE_FRAMES=") + kModeCaptures,
                     "KESTRALUNE_CAPTURE_DIR=captures"},
-                   {"-quitafterframe:100", "-constantframetime:0.0333"});
+                   {"-quitafterframe:100", "-bogus:3", "stray", "-constantframetime:0.0333",
+                    "-width"});
     ASSERT_EQ(0, result.exitCode) << result.errorOutput;
     EXPECT_FALSE(Contains(result.errorOutput, "Error")) << result.errorOutput;
+    // Arguments without effect are ignored, each named on standard error;
+    // the options around them still apply (the run ended at frame 100).
+    for (const char* ignored : {"-bogus:3", "stray", "-width"}) {
+        EXPECT_TRUE(Contains(result.errorOutput,
+                             std::string("Unrecognized option ignored: ") + ignored + "\n"))
+            << result.errorOutput;
+    }
+    EXPECT_FALSE(Contains(result.errorOutput, "ignored: -quitafterframe")) << result.errorOutput;
+    EXPECT_FALSE(Contains(result.errorOutput, "ignored: -constantframetime"))
+        << result.errorOutput;
 
     const char* const modes[] = {"deferred", "classic",  "diffuse", "specular",
                                  "position", "normal",   "deferred again"};
@@ -61,6 +73,18 @@ TEST(Program, MissingLightListIsASceneErrorAndExitCodeEight) {
     EXPECT_TRUE(Contains(result.errorOutput, "Orvantis: Failed creating Direct3D device objects."))
         << result.errorOutput;
     EXPECT_EQ(8, result.exitCode);
+    // One more line says which file was missing and where it was looked for.
+    const std::string where = "(working directory: " + directory.Path().string() + ")";
+    EXPECT_TRUE(Contains(result.errorOutput, "Could not open \"test.lights\" " + where))
+        << result.errorOutput;
+
+    directory.Write("test.lights", "");
+    directory.Remove("test.meshs");
+    const ProgramResult meshes = RunProgram(directory, {}, {"-quitafterframe:5"});
+    EXPECT_TRUE(Contains(meshes.errorOutput, "Kestralune Error!: Can`t open scene meshs file!"));
+    EXPECT_TRUE(Contains(meshes.errorOutput, "Could not open \"test.meshs\" " + where))
+        << meshes.errorOutput;
+    EXPECT_EQ(8, meshes.exitCode);
 }
 
 TEST(Program, MeshListOfCommentsOnlyHasNoMeshes) {
@@ -79,6 +103,28 @@ TEST(Program, MissingEffectFileFailsTheResetWithExitCodeNine) {
     EXPECT_TRUE(Contains(result.errorOutput, "Orvantis: Failed resetting Direct3D device objects."))
         << result.errorOutput;
     EXPECT_EQ(9, result.exitCode);
+    EXPECT_TRUE(Contains(result.errorOutput, "Could not open \"shaders\\DS_prep.fx\", the effect file "
+                                             "(working directory: " +
+                                                 directory.Path().string() + ")"))
+        << result.errorOutput;
+}
+
+TEST(Program, HelpPrintsTheUsageAndStartsNothing) {
+    WorkingDirectory directory;
+    // Started in an empty folder: the usage needs no scene.
+    directory.Remove("test.lights");
+    directory.Remove("test.meshs");
+    for (const char* request : {"--help", "-?", "/?", "-HELP"}) {
+        const ProgramResult result = RunProgram(directory, {}, {"-width:320", request}, 60);
+        EXPECT_EQ(0, result.exitCode) << request;
+        for (const char* part : {"Usage: kestralune", "-quitafterframe:N", "-noerrormsgboxes",
+                                 "test.meshs", "test.lights", "shaders\\DS_prep.fx", "Escape quit",
+                                 "Alt+Enter", "KESTRALUNE_HEADLESS", "KESTRALUNE_INPUT_SCRIPT"}) {
+            EXPECT_TRUE(Contains(result.output, part)) << request << " lacks " << part;
+        }
+        // Nothing ran: no scene error, no window, nothing ignored.
+        EXPECT_EQ("", result.errorOutput) << request;
+    }
 }
 
 TEST(Program, NoErrorBoxesKeepsTheExitCodesButHidesTheFrameworkBoxes) {

@@ -1,5 +1,6 @@
 // Message boxes, system parameters, modules and libraries, monitors, system
-// metrics, versions, environment strings, file attributes, launching.
+// metrics, versions, environment strings, file attributes, launching, the
+// standard handles and the working directory.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -344,6 +345,59 @@ TEST(GetFileAttributesW, FilesDirectoriesAndMissingPaths) {
     EXPECT_EQ(GetFileAttributesW(Wide(directory + "/missing.txt").c_str()),
               INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(StandardHandles, WriteFileReachesTheDescriptorsAndNothingElse) {
+    // Standard error into a pipe, so that the test reads what was written.
+    int ends[2];
+    ASSERT_EQ(0, pipe(ends));
+    const int savedError = dup(2);
+    ASSERT_EQ(2, dup2(ends[1], 2));
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    ASSERT_NE(nullptr, error);
+    ASSERT_NE(INVALID_HANDLE_VALUE, error);
+    EXPECT_NE(error, GetStdHandle(STD_OUTPUT_HANDLE));
+    DWORD written = 99;
+    EXPECT_TRUE(WriteFile(error, "note\n", 5, &written, nullptr));
+    EXPECT_EQ(5u, written);
+    dup2(savedError, 2);
+    close(savedError);
+    close(ends[1]);
+    char text[16] = {};
+    EXPECT_EQ(5, read(ends[0], text, sizeof(text)));
+    close(ends[0]);
+    EXPECT_STREQ("note\n", text);
+
+    // A descriptor the process lacks is a missing handle; other handles and
+    // other numbers are invalid.
+    const int savedInput = dup(0);
+    close(0);
+    EXPECT_EQ(nullptr, GetStdHandle(STD_INPUT_HANDLE));
+    dup2(savedInput, 0);
+    close(savedInput);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, GetStdHandle(5));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    int other = 0;
+    written = 99;
+    EXPECT_FALSE(WriteFile(&other, "x", 1, &written, nullptr));
+    EXPECT_EQ(0u, written);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST(GetCurrentDirectoryW, GivesTheDirectoryOrTheSizeItNeeds) {
+    const std::string directory = MakeTempDirectory();
+    char saved[4096];
+    ASSERT_NE(nullptr, getcwd(saved, sizeof(saved)));
+    ASSERT_EQ(0, chdir(directory.c_str()));
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    EXPECT_EQ(directory.size() + 1, needed);
+    WCHAR small[4] = {L'x', 0, 0, 0};
+    EXPECT_EQ(needed, GetCurrentDirectoryW(4, small));
+    std::wstring buffer(needed, L'?');
+    EXPECT_EQ(needed - 1, GetCurrentDirectoryW(needed, &buffer[0]));
+    EXPECT_EQ(Wide(directory) + L'\0', buffer);
+    EXPECT_EQ(0, chdir(saved));
+    rmdir(directory.c_str());
 }
 
 TEST(ShellExecuteW, LaunchesProgramsAndRefusesOtherFiles) {
