@@ -5,42 +5,16 @@
 
 namespace {
 
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Wide text (UTF-16 where WCHAR has 16 bits, UTF-32 where it has 32) as
-// UTF-8; a lone surrogate or a value beyond Unicode becomes U+FFFD.
+// The text as UTF-8, which terminals and files read on both systems.
 std::string ToUtf8(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned long code = static_cast<unsigned long>(text[i]);
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
-            const unsigned long low = static_cast<unsigned long>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
-        AppendUtf8(out, code);
-    }
-    return out;
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string bytes(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &bytes[0], needed, nullptr, nullptr);
+    return bytes;
 }
 
 bool WriteToHandle(DWORD which, const std::wstring& text) {

@@ -5,6 +5,12 @@
 #   usage: tools/capture-demo.sh <stage folder> [extra program options]
 set -euo pipefail
 
+if [ $# -lt 1 ] || [ ! -d "$1" ]; then
+  echo "usage: $0 <stage folder> [extra program options]" >&2
+  echo "  e.g. $0 build/default/stage   (KESTRALUNE_CAPTURE_DIR, KESTRALUNE_FRAMES_PER_MODE)" >&2
+  [ $# -ge 1 ] && echo "not a folder: $1" >&2
+  exit 2
+fi
 stage=$(cd "$1" && pwd)
 shift
 captures=${KESTRALUNE_CAPTURE_DIR:-$PWD/captures}
@@ -15,8 +21,14 @@ rm -f "$captures"/frame_*.png
 modes=(Deferred Classic "Diffuse channel" "Specular channel" "Position channel" "Normal channel")
 mode_keys=(0 5 1 2 3 4)
 
-# Fly forward and turn a little while in deferred mode, then one mode per segment.
-script="2:down:W;$((frames_per_mode / 2)):up:W;$((frames_per_mode / 2)):down:RIGHT;$((frames_per_mode * 3 / 4)):up:RIGHT"
+# The camera starts in front of the room's open end, looking down its length.
+# In deferred mode it flies forward through the opening and turns a little
+# to the left, towards the fence and the crates; the turn is small (about
+# 0.2 rad) and comes late, so the whole view stays on the room's inside
+# faces. The other modes show the same view from where it stopped.
+turn_start=$((frames_per_mode * 3 / 4))
+turn_end=$((turn_start + (frames_per_mode + 14) / 15))
+script="2:down:W;${frames_per_mode}:up:W;${turn_start}:down:LEFT;${turn_end}:up:LEFT"
 capture_frames=""
 for index in "${!modes[@]}"; do
   start=$((index * frames_per_mode))

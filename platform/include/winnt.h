@@ -62,6 +62,8 @@ typedef WCHAR* LPWSTR;
 typedef WCHAR* PWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef const WCHAR* PCWSTR;
+typedef const CHAR* LPCCH;
+typedef const WCHAR* LPCWCH;
 
 #define TRUE 1
 #define FALSE 0

@@ -1,14 +1,18 @@
-// The standard handles and the working directory. A process's standard
-// input, output and error are its file descriptors 0, 1 and 2; WriteFile
-// writes to them and to nothing else (no other file handle exists here).
+// The standard handles, the working directory and the conversion of wide
+// text for them. A process's standard input, output and error are its file
+// descriptors 0, 1 and 2; WriteFile writes to them and to nothing else (no
+// other file handle exists here).
 #include <windows.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "common/wide_text.h"
 
@@ -93,4 +97,35 @@ DWORD WINAPI GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer) {
     wide.copy(lpBuffer, wide.size());
     lpBuffer[wide.size()] = L'\0';
     return static_cast<DWORD>(wide.size());
+}
+
+// Linux text is UTF-8, so the ANSI code page is UTF-8 too. Flags and the
+// default character do not apply to UTF-8 and must be left out.
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar) {
+    if ((CodePage != CP_UTF8 && CodePage != CP_ACP) || dwFlags != 0 || lpWideCharStr == nullptr ||
+        cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+        (cbMultiByte > 0 && lpMultiByteStr == nullptr) || lpDefaultChar != nullptr ||
+        lpUsedDefaultChar != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    // -1: up to and with the terminator.
+    const std::wstring_view wide =
+        cchWideChar == -1 ? std::wstring_view(lpWideCharStr, std::wcslen(lpWideCharStr) + 1)
+                          : std::wstring_view(lpWideCharStr, static_cast<size_t>(cchWideChar));
+    const std::string narrow = kl::platform::ToUtf8(wide);
+    if (narrow.size() > static_cast<size_t>(INT32_MAX)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const int needed = static_cast<int>(narrow.size());
+    if (cbMultiByte == 0) return needed;
+    if (cbMultiByte < needed) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    narrow.copy(lpMultiByteStr, narrow.size());
+    return needed;
 }

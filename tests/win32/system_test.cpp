@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -382,6 +383,21 @@ TEST(StandardHandles, WriteFileReachesTheDescriptorsAndNothingElse) {
     EXPECT_FALSE(WriteFile(&other, "x", 1, &written, nullptr));
     EXPECT_EQ(0u, written);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST(WideCharToMultiByte, Utf8SizesTerminatorAndShortBuffers) {
+    const wchar_t text[] = L"caf\u00E9 \u20AC";  // 1 + 1 + 1 + 2 + 1 + 3 bytes
+    EXPECT_EQ(9, WideCharToMultiByte(CP_UTF8, 0, text, 6, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(10, WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr));
+    char bytes[16];
+    std::memset(bytes, '#', sizeof(bytes));
+    EXPECT_EQ(10, WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, 16, nullptr, nullptr));
+    EXPECT_STREQ("caf\xC3\xA9 \xE2\x82\xAC", bytes);
+    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, 9, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    BOOL usedDefault = FALSE;
+    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, 16, nullptr, &usedDefault));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 }
 
 TEST(GetCurrentDirectoryW, GivesTheDirectoryOrTheSizeItNeeds) {
