@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
     // The program's usage covers the program; this layer's own settings
     // follow it.
     bool usageRequested = false;
-    for (int i = 1; i < argc; ++i) usageRequested = usageRequested || kl::platform::IsUsageRequest(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        if (kl::platform::IsUsageRequest(argv[i])) usageRequested = true;
+    }
     if (usageRequested && result == 0) {
         std::fputs(kl::platform::SettingsUsage(), stdout);
         std::fflush(stdout);

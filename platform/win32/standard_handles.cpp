@@ -33,9 +33,15 @@ int DescriptorOfHandle(HANDLE handle) {
 HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
     int fd;
     switch (nStdHandle) {
-        case STD_INPUT_HANDLE: fd = 0; break;
-        case STD_OUTPUT_HANDLE: fd = 1; break;
-        case STD_ERROR_HANDLE: fd = 2; break;
+        case STD_INPUT_HANDLE:
+            fd = 0;
+            break;
+        case STD_OUTPUT_HANDLE:
+            fd = 1;
+            break;
+        case STD_ERROR_HANDLE:
+            fd = 2;
+            break;
         default:
             SetLastError(ERROR_INVALID_HANDLE);
             return INVALID_HANDLE_VALUE;

@@ -21,19 +21,17 @@ bool Contains(const std::string& text, const std::string& part) {
 
 // Keys that put the program in each of the six render modes, one mode per
 // 15 frames, and the frame captured at the end of each mode's stretch.
-const char* const kModeScript =
-    "16:press:5;31:press:1;46:press:2;61:press:3;76:press:4;91:press:0";
+const char* const kModeScript = "16:press:5;31:press:1;46:press:2;61:press:3;76:press:4;91:press:0";
 const char* const kModeCaptures = "15,30,45,60,75,90,100";
 
 TEST(Program, DefaultSceneRunsAHundredFramesAndShowsLitGeometryInEveryMode) {
     WorkingDirectory directory;
-    const ProgramResult result =
-        RunProgram(directory,
-                   {std::string("KESTRALUNE_INPUT_SCRIPT=") + kModeScript,
-                    std::string("KESTRALUNE_CAPTURE_FRAMES=") + kModeCaptures,
-                    "KESTRALUNE_CAPTURE_DIR=captures"},
-                   {"-quitafterframe:100", "-bogus:3", "stray", "-constantframetime:0.0333",
-                    "-width"});
+    const ProgramResult result = RunProgram(
+        directory,
+        {std::string("KESTRALUNE_INPUT_SCRIPT=") + kModeScript,
+         std::string("KESTRALUNE_CAPTURE_FRAMES=") + kModeCaptures,
+         "KESTRALUNE_CAPTURE_DIR=captures"},
+        {"-quitafterframe:100", "-bogus:3", "stray", "-constantframetime:0.0333", "-width"});
     ASSERT_EQ(0, result.exitCode) << result.errorOutput;
     EXPECT_FALSE(Contains(result.errorOutput, "Error")) << result.errorOutput;
     // Arguments without effect are ignored, each named on standard error;
@@ -44,11 +42,10 @@ TEST(Program, DefaultSceneRunsAHundredFramesAndShowsLitGeometryInEveryMode) {
             << result.errorOutput;
     }
     EXPECT_FALSE(Contains(result.errorOutput, "ignored: -quitafterframe")) << result.errorOutput;
-    EXPECT_FALSE(Contains(result.errorOutput, "ignored: -constantframetime"))
-        << result.errorOutput;
+    EXPECT_FALSE(Contains(result.errorOutput, "ignored: -constantframetime")) << result.errorOutput;
 
-    const char* const modes[] = {"deferred", "classic",  "diffuse", "specular",
-                                 "position", "normal",   "deferred again"};
+    const char* const modes[] = {"deferred", "classic", "diffuse",       "specular",
+                                 "position", "normal",  "deferred again"};
     const int frames[] = {15, 30, 45, 60, 75, 90, 100};
     for (int i = 0; i < 7; ++i) {
         char name[32];
@@ -103,9 +100,10 @@ TEST(Program, MissingEffectFileFailsTheResetWithExitCodeNine) {
     EXPECT_TRUE(Contains(result.errorOutput, "Orvantis: Failed resetting Direct3D device objects."))
         << result.errorOutput;
     EXPECT_EQ(9, result.exitCode);
-    EXPECT_TRUE(Contains(result.errorOutput, "Could not open \"shaders\\DS_prep.fx\", the effect file "
-                                             "(working directory: " +
-                                                 directory.Path().string() + ")"))
+    EXPECT_TRUE(Contains(result.errorOutput,
+                         "Could not open \"shaders\\DS_prep.fx\", the effect file "
+                         "(working directory: " +
+                             directory.Path().string() + ")"))
         << result.errorOutput;
 }
 
@@ -155,9 +153,9 @@ TEST(Program, RealWindowUnderXvfbRendersTheSamePictureAsHeadless) {
     if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
     WorkingDirectory headless;
-    ProgramResult result = RunProgram(
-        headless, {"KESTRALUNE_CAPTURE_FRAMES=10", "KESTRALUNE_CAPTURE_DIR=captures"},
-        {"-quitafterframe:10", "-constantframetime:0.0333"});
+    ProgramResult result =
+        RunProgram(headless, {"KESTRALUNE_CAPTURE_FRAMES=10", "KESTRALUNE_CAPTURE_DIR=captures"},
+                   {"-quitafterframe:10", "-constantframetime:0.0333"});
     ASSERT_EQ(0, result.exitCode) << result.errorOutput;
 
     WorkingDirectory windowed;
