@@ -119,9 +119,8 @@ void ApplyRelaunchMediaShell(FrameworkState& state, const WCHAR*) {
 void ApplyAutomation(FrameworkState& state, const WCHAR*) {
     state.SetAutomation(true);
 }
-bool ApplyUsage(FrameworkState& state, const WCHAR*) {
+void ApplyUsage(FrameworkState& state, const WCHAR*) {
     state.SetUsageRequested(true);
-    return true;
 }
 
 // In the order the names are tried.
