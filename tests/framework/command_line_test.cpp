@@ -168,7 +168,7 @@ TEST_F(CommandLineTest, BothWindowedAndFullscreenAreKept) {
     EXPECT_TRUE(GetFrameworkState().GetOverrideFullscreen());
 }
 
-std::string TraceOfUnrecognizedFlags() {
+std::string StandardErrorOfUnrecognizedArguments() {
     ::testing::internal::CaptureStderr();
     ReadCommandLineArgument(L"-bogus:1 2");
     ReadCommandLineArgument(L"-width");  // the name matched; the value is missing
@@ -176,12 +176,35 @@ std::string TraceOfUnrecognizedFlags() {
     return ::testing::internal::GetCapturedStderr();
 }
 
-TEST_F(CommandLineTest, UnrecognizedFlagsGoOnlyToTheDeveloperTrace) {
+// The user's note names the whole argument; the developer trace (debugger
+// output, here only with KESTRALUNE_VERBOSE) the rest after the names tried.
+TEST_F(CommandLineTest, UnrecognizedArgumentsAreNamedOnStandardErrorAndTraced) {
     unsetenv("KESTRALUNE_VERBOSE");
-    EXPECT_EQ("", TraceOfUnrecognizedFlags());
+    EXPECT_EQ(
+        "Unrecognized option ignored: -bogus:1 2\nUnrecognized option ignored: -width\n"
+        "Unrecognized option ignored: plain\n",
+        StandardErrorOfUnrecognizedArguments());
     setenv("KESTRALUNE_VERBOSE", "1", 1);
-    EXPECT_EQ("Unrecognized flag: bogus:1\nUnrecognized flag: \nUnrecognized flag: plain\n",
-              TraceOfUnrecognizedFlags());
+    EXPECT_EQ(
+        "Unrecognized flag: bogus:1\nUnrecognized option ignored: -bogus:1 2\n"
+        "Unrecognized flag: \nUnrecognized option ignored: -width\n"
+        "Unrecognized flag: plain\nUnrecognized option ignored: plain\n",
+        StandardErrorOfUnrecognizedArguments());
+    EXPECT_EQ(0, GetFrameworkState().GetOverrideWidth());
+}
+
+TEST_F(CommandLineTest, HelpSpellingsAskForTheUsage) {
+    for (const WCHAR* other : {L"-helpme", L"---help", L"?", L"-h"}) {
+        ::testing::internal::CaptureStderr();
+        ReadCommandLineArgument(other);
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(GetFrameworkState().GetUsageRequested());
+    }
+    for (const WCHAR* request : {L"--help", L"-HELP", L"/help", L"-?", L"/?"}) {
+        GetFrameworkState().SetUsageRequested(false);
+        ReadCommandLineArgument(request);
+        EXPECT_TRUE(GetFrameworkState().GetUsageRequested());
+    }
 }
 
 TEST(OptionScanning, MatchOptionMovesPastTheNameOnly) {
