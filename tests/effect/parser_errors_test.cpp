@@ -79,6 +79,36 @@ TEST(ParserErrors, DeepNestingIsRejectedNotOverflowed) {
     EXPECT_NE(ErrorOf(unary).find("nesting too deep"), std::string::npos);
 }
 
+// A chain is parsed in a loop but builds a tree one level per link: long
+// chains are refused before the generator or the tree's release recurses.
+TEST(ParserErrors, LongOperatorAndMemberChainsAreRefused) {
+    auto body = [](const std::string& expression) {
+        return std::string(kShell) + "float4 PS(float4 c : COLOR0) : COLOR { float a = 1; return " +
+               expression + "; }\ntechnique T { pass P { VertexShader = compile vs_2_0 VS(); " +
+               "PixelShader = compile ps_2_0 PS(); } }";
+    };
+    std::string sum = "a", swizzles = "c", commas = "(a", posts = "a";
+    for (int i = 0; i < 5000; ++i) {
+        sum += "+a";
+        swizzles += ".x";
+        commas += ",a";
+        posts += "++";
+    }
+    for (const std::string& chain : {sum, swizzles, commas + ")", posts})
+        EXPECT_NE(ErrorOf(body(chain)).find("expression nested too deeply"), std::string::npos);
+    // A macro builds the same chain from a few hundred bytes.
+    const std::string macros =
+        "#define A a+a+a+a+a+a+a+a+a+a\n#define B A+A+A+A+A+A+A+A+A+A\n"
+        "#define C B+B+B+B+B+B+B+B+B+B\n#define D C+C+C+C+C+C+C+C+C+C\n";
+    EXPECT_NE(ErrorOf(macros + body("D+D+D")).find("expression nested too deeply"),
+              std::string::npos);
+    // Chains within the limit still translate.
+    std::string shortSum = "a";
+    for (int i = 0; i < 200; ++i) shortSum += "+a";
+    const Translation ok = Translate(body(shortSum + " + c.x.x.x.x"));
+    EXPECT_TRUE(ok.ok) << ok.error;
+}
+
 TEST(ParserErrors, GarbageBytesFailCleanly) {
     const std::string garbage("\x01\xff\xfe technique", 13);
     EXPECT_EQ(ErrorOf(garbage), "test.fx(1,1): unexpected byte 1");

@@ -318,6 +318,98 @@ TEST(BrokenImages, JpegHuffmanTableWithTooManyCodes) {
                                                   fits.size()));
 }
 
+// The chunks of a PNG: the 8-byte signature, then length, type, data, CRC.
+struct PngChunk {
+    size_t at;
+    std::string type;
+};
+
+std::vector<PngChunk> PngChunks(const std::string& png) {
+    std::vector<PngChunk> chunks;
+    for (size_t at = 8; at + 12 <= png.size();) {
+        const auto* p = reinterpret_cast<const uint8_t*>(png.data() + at);
+        const size_t length = size_t{p[0]} << 24 | size_t{p[1]} << 16 | size_t{p[2]} << 8 | p[3];
+        chunks.push_back({at, png.substr(at + 4, 4)});
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+// An IDAT chunk of length zero (its CRC is that of the type alone).
+const std::string kEmptyIdat("\0\0\0\0IDAT\x35\xAF\x06\x1E", 12);
+
+std::string PngHeaderOnly(uint32_t width, uint32_t height) {
+    std::string png = "\x89PNG\r\n\x1A\n";
+    png += std::string("\0\0\0\x0DIHDR", 8);
+    for (uint32_t v : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) png += static_cast<char>(v >> shift);
+    }
+    png += std::string("\x08\x02\0\0\0", 5);
+    return png + std::string(4, '\0');  // CRC: stb does not check it
+}
+
+// A PNG whose first IDAT chunk is empty is valid and decodes as without it.
+TEST(HostileImages, PngWithEmptyDataChunksDecodes) {
+    std::vector<uint8_t> rgb(8 * 8 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 5);
+    std::string png;
+    ASSERT_TRUE(kl::test::WritePng(png, 8, 8, 3, rgb.data()));
+    Image plain;
+    ASSERT_EQ(Decode(png, plain), DecodeStatus::Ok);
+    for (const PngChunk& chunk : PngChunks(png)) {
+        if (chunk.type != "IDAT") continue;
+        std::string withEmpty = png;
+        withEmpty.insert(chunk.at, kEmptyIdat + kEmptyIdat);
+        Image image;
+        ASSERT_EQ(Decode(withEmpty, image), DecodeStatus::Ok);
+        EXPECT_EQ(image.bgra, plain.bgra);
+        break;
+    }
+    // Only empty chunks: no pixel data at all.
+    std::string onlyEmpty = png.substr(0, PngChunks(png)[1].at) + kEmptyIdat;
+    Image image;
+    EXPECT_EQ(Decode(onlyEmpty, image), DecodeStatus::Corrupt);
+}
+
+// Sizes are judged from the header before any pixel is decoded: a 65 KB file
+// may declare 8193 x 8191 pixels, and a caller may narrow the limits to what
+// its device can hold.
+TEST(HostileImages, OversizedImagesAreRefusedFromTheirHeader) {
+    Image image;
+    EXPECT_EQ(Decode(PngHeaderOnly(8193, 8191), image), DecodeStatus::TooLarge);
+    EXPECT_EQ(Decode(PngHeaderOnly(4097, 4096), image), DecodeStatus::TooLarge);
+    EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4096, 4097, "DXT1"), image), DecodeStatus::TooLarge);
+    const std::string bmp = kl::test::MakeBmp24(64, 16, std::vector<Bgra>(64 * 16, Bgra{}));
+    const auto* bytes = reinterpret_cast<const uint8_t*>(bmp.data());
+    EXPECT_EQ(kl::texture::DecodeImage(bytes, bmp.size(), image, {32, 64}), DecodeStatus::TooLarge);
+    EXPECT_EQ(kl::texture::DecodeImage(bytes, bmp.size(), image, {64, 8}), DecodeStatus::TooLarge);
+    EXPECT_EQ(kl::texture::DecodeImage(bytes, bmp.size(), image, {64, 16}), DecodeStatus::Ok);
+    EXPECT_TRUE(kl::texture::FitsLimits(4096, 4096, {}));
+    EXPECT_FALSE(kl::texture::FitsLimits(16384, 2, {8192, 8192}));
+}
+
+// A BMP with a negative height stores its rows top to bottom.
+TEST(ImageFiles, TopDownBmpReadsTopRowFirst) {
+    std::vector<Bgra> pixels(3 * 2);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = Bgra{static_cast<uint8_t>(i * 10), 0, static_cast<uint8_t>(i), 255};
+    std::string bmp = kl::test::MakeBmp24(3, 2, pixels);
+    // Flip the stored rows and the sign of the height.
+    const size_t rowBytes = 12;
+    std::string rows = bmp.substr(54);
+    bmp = bmp.substr(0, 54) + rows.substr(rowBytes) + rows.substr(0, rowBytes);
+    bmp[22] = '\xFE';
+    bmp[23] = bmp[24] = bmp[25] = '\xFF';
+    Image image;
+    ASSERT_EQ(Decode(bmp, image), DecodeStatus::Ok);
+    ASSERT_EQ(image.width, 3u);
+    ASSERT_EQ(image.height, 2u);
+    EXPECT_PIXEL(image, 0, 0, 0, 0, 0, 255);
+    EXPECT_PIXEL(image, 2, 1, 50, 0, 5, 255);
+    bmp.pop_back();
+    EXPECT_EQ(Decode(bmp, image), DecodeStatus::Corrupt);
+}
+
 TEST(MipChain, LevelCountsAndPowerOfTwoSizes) {
     EXPECT_EQ(kl::texture::FullMipLevelCount(1, 1), 1u);
     EXPECT_EQ(kl::texture::FullMipLevelCount(256, 64), 9u);

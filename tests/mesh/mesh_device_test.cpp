@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_limit.h"
 #include "headless_device.h"
 #include "image_bytes.h"
 
@@ -188,6 +189,76 @@ TEST_F(MeshDevice, BrokenOrMissingFilesFailCleanly) {
                                  nullptr, nullptr, nullptr, &mesh),
               E_FAIL);
     EXPECT_EQ(mesh, nullptr);
+}
+
+// A strip of triangles with `vertices` vertices, large enough that reading
+// it needs more than a small allocation limit allows.
+std::string StripMesh(int vertices) {
+    std::string x = "xof 0303txt 0032\nMesh {\n" + std::to_string(vertices) + ";\n";
+    for (int i = 0; i < vertices; ++i)
+        x += std::to_string(i % 2) + ";" + std::to_string(i / 2) + ";0;" +
+             (i + 1 < vertices ? ",\n" : ";\n");
+    x += std::to_string(vertices - 2) + ";\n";
+    for (int i = 0; i + 2 < vertices; ++i)
+        x += "3;" + std::to_string(i) + "," + std::to_string(i + 1) + "," + std::to_string(i + 2) +
+             (i + 3 < vertices ? ";,\n" : ";;\n");
+    return x + "}\n";
+}
+
+// When memory runs out inside a D3DX call the caller gets E_OUTOFMEMORY with
+// every output cleared, and what was half built is released (TearDown
+// checks that nothing holds the device).
+TEST_F(MeshDevice, AllocationFailuresAnswerOutOfMemory) {
+    const std::wstring meshPath = Write("strip.x", StripMesh(4000));
+    const std::wstring bmpPath = Write(
+        "big.bmp",
+        kl::test::MakeBmp24(256, 256, std::vector<kl::test::Bgra>(256 * 256, {1, 2, 3, 255})));
+    ID3DXMesh* mesh = nullptr;
+    ID3DXBuffer* materials = nullptr;
+    IDirect3DTexture9* texture = nullptr;
+    {
+        kl::test::ScopedAllocationLimit limit(16 * 1024);
+        EXPECT_EQ(D3DXLoadMeshFromXW(meshPath.c_str(), D3DXMESH_MANAGED, device_, nullptr,
+                                     &materials, nullptr, nullptr, &mesh),
+                  E_OUTOFMEMORY);
+        EXPECT_EQ(D3DXCreateTextureFromFileW(device_, bmpPath.c_str(), &texture), E_OUTOFMEMORY);
+    }
+    EXPECT_EQ(mesh, nullptr);
+    EXPECT_EQ(materials, nullptr);
+    EXPECT_EQ(texture, nullptr);
+
+    ASSERT_EQ(D3DXLoadMeshFromXW(meshPath.c_str(), D3DXMESH_MANAGED, device_, nullptr, nullptr,
+                                 nullptr, nullptr, &mesh),
+              S_OK);
+    {
+        kl::test::ScopedAllocationLimit limit(1024);
+        EXPECT_EQ(D3DXComputeNormals(mesh, nullptr), E_OUTOFMEMORY);
+    }
+    // The buffers were unlocked again.
+    void* vertices = nullptr;
+    EXPECT_EQ(mesh->LockVertexBuffer(0, &vertices), S_OK);
+    EXPECT_EQ(mesh->UnlockVertexBuffer(), S_OK);
+    EXPECT_EQ(mesh->Release(), 0u);
+
+    ASSERT_EQ(D3DXCreateTextureFromFileW(device_, bmpPath.c_str(), &texture), S_OK);
+    EXPECT_EQ(texture->Release(), 0u);
+}
+
+// An image larger than the device's largest texture is refused from its
+// header; nothing is decoded.
+TEST_F(MeshDevice, TexturesBeyondTheDeviceLimitsAreRefused) {
+    D3DCAPS9 caps{};
+    ASSERT_EQ(device_->GetDeviceCaps(&caps), S_OK);
+    const uint32_t wide = caps.MaxTextureWidth + 1;
+    std::string bmp = kl::test::MakeBmp24(1, 1, {{1, 2, 3, 255}});
+    bmp[18] = static_cast<char>(wide);
+    bmp[19] = static_cast<char>(wide >> 8);
+    bmp[20] = static_cast<char>(wide >> 16);
+    bmp.append(static_cast<size_t>(wide) * 3, '\0');  // one row, all its pixels present
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(D3DXCreateTextureFromFileW(device_, Write("wide.bmp", bmp).c_str(), &texture),
+              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(texture, nullptr);
 }
 
 // Subset 0 covers the left half, subset 1 the right half: drawing one

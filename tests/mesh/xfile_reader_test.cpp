@@ -270,6 +270,12 @@ TEST(XFileMalformed, HugeCountsFailWithoutAllocating) {
     EXPECT_EQ(Read("xof 0303txt 0032 Mesh { 2147483648; 0;0;0;; 0;; }", g), BuildStatus::Malformed);
     EXPECT_EQ(Read("xof 0303txt 0032 Mesh { 1; 0;0;0;; 4294967295; 3;0,0,0;; }", g),
               BuildStatus::Malformed);
+    // Counts that are not numbers at all fail like negative ones.
+    for (const char* count : {"-nan", "nan", "inf", "-inf", "-1", "1e300", "2.5"}) {
+        EXPECT_EQ(Read(std::string("xof 0303txt 0032 Mesh { ") + count + "; 0;0;0;; 0;; }", g),
+                  BuildStatus::Malformed)
+            << count;
+    }
     kl::test::BinaryXWriter ints;
     ints.Begin("Mesh").Token(6).U32(0x80000000u).U32(1).End();
     EXPECT_EQ(Read(ints.Bytes(), g), BuildStatus::Malformed);

@@ -3,6 +3,7 @@
 // the same line in the errors buffer.
 #include "common/paths.h"
 #include "d3d9/device_bridge.h"
+#include "d3dx9/core/out_of_memory.h"
 #include "effect_compiler.h"
 #include "effect_files.h"
 #include "effect_message_buffer.h"
@@ -167,8 +168,10 @@ extern "C" HRESULT WINAPI D3DXCreateEffectFromFileW(LPDIRECT3DDEVICE9 pDevice, L
         Report(path + ": cannot open effect file", ppCompilationErrors);
         return D3DERR_NOTFOUND;
     }
-    return CreateFromText(pDevice, path, text, pDefines, pInclude, pPool, ppEffect,
-                          ppCompilationErrors);
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        return CreateFromText(pDevice, path, text, pDefines, pInclude, pPool, ppEffect,
+                              ppCompilationErrors);
+    });
 }
 
 extern "C" HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 pDevice, LPCVOID pSrcData,
@@ -180,6 +183,8 @@ extern "C" HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 pDevice, LPCVOID pS
     if (ppCompilationErrors) *ppCompilationErrors = nullptr;
     if (!pDevice || !pSrcData || !ppEffect) return D3DERR_INVALIDCALL;
     const std::string text(static_cast<const char*>(pSrcData), SrcDataLen);
-    return CreateFromText(pDevice, "<memory>", text, pDefines, pInclude, pPool, ppEffect,
-                          ppCompilationErrors);
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        return CreateFromText(pDevice, "<memory>", text, pDefines, pInclude, pPool, ppEffect,
+                              ppCompilationErrors);
+    });
 }

@@ -35,6 +35,17 @@ struct Expr {
     std::string text;  // literal spelling, name, operator or member
     Type type;         // Constructor / Cast target
     std::vector<std::unique_ptr<Expr>> kids;
+    // Levels from this node down to its deepest leaf (1 for a leaf); the
+    // parser bounds it, and everything that walks the tree recursively
+    // relies on that bound.
+    int height = 1;
+
+    Expr() = default;
+    Expr(Expr&&) = default;
+    Expr& operator=(Expr&&) = default;
+    // Frees the subtree with an explicit work list, so releasing a tree never
+    // recurses as deep as the tree is.
+    ~Expr();
 };
 
 struct StateValueTerm {

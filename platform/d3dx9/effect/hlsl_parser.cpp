@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <algorithm>
 #include <map>
 #include <set>
 #include <strings.h>
@@ -12,6 +13,10 @@ namespace kl::hlsl {
 namespace {
 
 constexpr int kMaxNesting = 200;
+// Bounds the height of one expression's tree. A chain such as a+a+a or x.x.x
+// is parsed in a loop but builds a tree as tall as the chain is long, and the
+// generator walks trees recursively, so every link counts one level.
+constexpr int kMaxExpressionHeight = 256;
 
 const std::set<std::string> kTypeModifiers = {"static",
                                               "uniform",
@@ -80,6 +85,16 @@ private:
         if (Peek().kind != TokenKind::Identifier)
             FailAt(Peek(), std::string("expected ") + what + " but found " + Describe(Peek()));
         return Advance().text;
+    }
+
+    // Sets a freshly built node's height from its children's and refuses
+    // trees taller than kMaxExpressionHeight.
+    std::unique_ptr<Expr> Sized(std::unique_ptr<Expr> e) const {
+        int height = 0;
+        for (const auto& kid : e->kids) height = std::max(height, kid->height);
+        e->height = height + 1;
+        if (e->height > kMaxExpressionHeight) Fail(e->where, "expression nested too deeply");
+        return e;
     }
 
     struct DepthGuard {
@@ -354,7 +369,7 @@ private:
             }
         }
         if (list->kids.empty()) Fail(list->where, "empty initializer list");
-        return list;
+        return Sized(std::move(list));
     }
 
     void ParseFunction(const Token& start, const Type& returnType, const Token& nameToken) {
@@ -681,7 +696,7 @@ private:
             seq->text = ",";
             seq->kids.push_back(std::move(e));
             seq->kids.push_back(ParseAssignment());
-            e = std::move(seq);
+            e = Sized(std::move(seq));
         }
         return e;
     }
@@ -703,7 +718,7 @@ private:
         e->text = op.text;
         e->kids.push_back(std::move(lhs));
         e->kids.push_back(ParseAssignment());
-        return e;
+        return Sized(std::move(e));
     }
 
     std::unique_ptr<Expr> ParseTernary() {
@@ -717,7 +732,7 @@ private:
         e->kids.push_back(ParseAssignment());
         Expect(":");
         e->kids.push_back(ParseAssignment());
-        return e;
+        return Sized(std::move(e));
     }
 
     static int BinaryPrecedence(const Token& t) {
@@ -743,7 +758,7 @@ private:
             e->text = op.text;
             e->kids.push_back(std::move(lhs));
             e->kids.push_back(ParseBinary(prec + 1));
-            lhs = std::move(e);
+            lhs = Sized(std::move(e));
         }
     }
 
@@ -770,7 +785,7 @@ private:
             e->where = t.where;
             e->text = t.text;
             e->kids.push_back(ParseUnary());
-            return e;
+            return Sized(std::move(e));
         }
         if (StartsCast()) {
             auto e = std::make_unique<Expr>();
@@ -780,7 +795,7 @@ private:
             if (Accept("[")) e->type.arraySize = ParseArraySize();
             Expect(")");
             e->kids.push_back(ParseUnary());
-            return e;
+            return Sized(std::move(e));
         }
         return ParsePostfix(ParsePrimary());
     }
@@ -795,7 +810,7 @@ private:
                 m->where = t.where;
                 m->text = ExpectIdentifier("a member name");
                 m->kids.push_back(std::move(e));
-                e = std::move(m);
+                e = Sized(std::move(m));
             } else if (t.Is("[")) {
                 DepthGuard guard(*this, t);
                 Advance();
@@ -805,7 +820,7 @@ private:
                 ix->kids.push_back(std::move(e));
                 ix->kids.push_back(ParseExpression());
                 Expect("]");
-                e = std::move(ix);
+                e = Sized(std::move(ix));
             } else if (t.Is("++") || t.Is("--")) {
                 Advance();
                 auto p = std::make_unique<Expr>();
@@ -813,7 +828,7 @@ private:
                 p->where = t.where;
                 p->text = t.text;
                 p->kids.push_back(std::move(e));
-                e = std::move(p);
+                e = Sized(std::move(p));
             } else {
                 return e;
             }
@@ -858,13 +873,14 @@ private:
             e->kind = ExprKind::Constructor;
             e->type = ParseType();
             ParseArguments(*e);
-            return e;
+            return Sized(std::move(e));
         }
         if (t.kind == TokenKind::Identifier) {
             e->text = Advance().text;
             if (Peek().Is("(")) {
                 e->kind = ExprKind::Call;
                 ParseArguments(*e);
+                return Sized(std::move(e));
             } else {
                 e->kind = ExprKind::Name;
             }
@@ -881,6 +897,16 @@ private:
 };
 
 }  // namespace
+
+Expr::~Expr() {
+    std::vector<std::unique_ptr<Expr>> pending = std::move(kids);
+    while (!pending.empty()) {
+        std::unique_ptr<Expr> e = std::move(pending.back());
+        pending.pop_back();
+        for (auto& kid : e->kids) pending.push_back(std::move(kid));
+        e->kids.clear();
+    }
+}
 
 Module Parse(const std::vector<Token>& tokens) {
     return Parser(tokens).Run();

@@ -19,6 +19,7 @@
 #include "common/com_object.h"
 #include "common/log.h"
 #include "d3d9/device_bridge.h"
+#include "d3dx9/core/out_of_memory.h"
 #include "d3dx9/font/font_face.h"
 #include "d3dx9/font/font_program.h"
 #include "d3dx9/font/glyph_atlas.h"
@@ -236,21 +237,24 @@ extern "C" HRESULT WINAPI D3DXCreateFontW(LPDIRECT3DDEVICE9 pDevice, INT Height,
     if (ppFont == nullptr) return D3DERR_INVALIDCALL;
     *ppFont = nullptr;
     if (pDevice == nullptr) return D3DERR_INVALIDCALL;
-    std::string error;
-    std::unique_ptr<FontFace> face =
-        FontFace::Open(RequestFrom(Height, Width, Weight, Italic, pFaceName), &error);
-    if (face == nullptr) {
-        kl::platform::Log(kl::platform::LogLevel::Error, "D3DXCreateFontW: %s", error.c_str());
-        return E_FAIL;
-    }
-    auto* font = new Font(pDevice, std::move(face));
-    const HRESULT hr = font->Initialize(&error);
-    if (FAILED(hr)) {
-        if (!error.empty())
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        std::string error;
+        std::unique_ptr<FontFace> face =
+            FontFace::Open(RequestFrom(Height, Width, Weight, Italic, pFaceName), &error);
+        if (face == nullptr) {
             kl::platform::Log(kl::platform::LogLevel::Error, "D3DXCreateFontW: %s", error.c_str());
-        font->Release();
-        return hr;
-    }
-    *ppFont = font;
-    return S_OK;
+            return E_FAIL;
+        }
+        auto* font = new Font(pDevice, std::move(face));
+        const HRESULT hr = font->Initialize(&error);
+        if (FAILED(hr)) {
+            if (!error.empty())
+                kl::platform::Log(kl::platform::LogLevel::Error, "D3DXCreateFontW: %s",
+                                  error.c_str());
+            font->Release();
+            return hr;
+        }
+        *ppFont = font;
+        return S_OK;
+    });
 }

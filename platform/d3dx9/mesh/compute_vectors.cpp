@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "d3dx9/core/out_of_memory.h"
 #include "d3dx9/mesh/vertex_layout.h"
 #include "d3dx9/mesh/vertex_math.h"
 
@@ -48,9 +49,13 @@ HRESULT WithLockedBuffers(ID3DXBaseMesh* mesh, VertexView view, Compute compute)
     view.base = static_cast<uint8_t*>(vertices);
     view.stride = mesh->GetNumBytesPerVertex();
     view.count = mesh->GetNumVertices();
-    compute(view, IndexView{indices, IndicesAre32Bit(mesh), mesh->GetNumFaces()});
+    hr = kl::d3dx::AnswerOutOfMemory([&] {
+        compute(view, IndexView{indices, IndicesAre32Bit(mesh), mesh->GetNumFaces()});
+        return S_OK;
+    });
     mesh->UnlockIndexBuffer();
-    return mesh->UnlockVertexBuffer();
+    const HRESULT unlocked = mesh->UnlockVertexBuffer();
+    return FAILED(hr) ? hr : unlocked;
 }
 
 }  // namespace
@@ -59,14 +64,16 @@ HRESULT WithLockedBuffers(ID3DXBaseMesh* mesh, VertexView view, Compute compute)
 extern "C" HRESULT WINAPI D3DXComputeNormals(LPD3DXBASEMESH pMesh, const DWORD* pAdjacency) {
     using namespace kl::mesh;
     if (pMesh == nullptr) return D3DERR_INVALIDCALL;
-    const std::vector<D3DVERTEXELEMENT9> elements = MeshElements(pMesh);
-    const D3DVERTEXELEMENT9* position = FindElement(elements, D3DDECLUSAGE_POSITION, 0);
-    const D3DVERTEXELEMENT9* normal = FindElement(elements, D3DDECLUSAGE_NORMAL, 0);
-    if (!IsFloat3(position) || !IsFloat3(normal)) return D3DERR_INVALIDCALL;
-    VertexView view;
-    view.positionOffset = position->Offset;
-    view.normalOffset = normal->Offset;
-    return WithLockedBuffers(pMesh, view, ComputeVertexNormals);
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        const std::vector<D3DVERTEXELEMENT9> elements = MeshElements(pMesh);
+        const D3DVERTEXELEMENT9* position = FindElement(elements, D3DDECLUSAGE_POSITION, 0);
+        const D3DVERTEXELEMENT9* normal = FindElement(elements, D3DDECLUSAGE_NORMAL, 0);
+        if (!IsFloat3(position) || !IsFloat3(normal)) return D3DERR_INVALIDCALL;
+        VertexView view;
+        view.positionOffset = position->Offset;
+        view.normalOffset = normal->Offset;
+        return WithLockedBuffers(pMesh, view, ComputeVertexNormals);
+    });
 }
 
 extern "C" HRESULT WINAPI D3DXComputeTangent(LPD3DXMESH Mesh, DWORD TexStage, DWORD TangentIndex,
@@ -76,26 +83,28 @@ extern "C" HRESULT WINAPI D3DXComputeTangent(LPD3DXMESH Mesh, DWORD TexStage, DW
     if (Mesh == nullptr || TexStage > 7 || TangentIndex > 255 || BinormIndex > 255) {
         return D3DERR_INVALIDCALL;
     }
-    const std::vector<D3DVERTEXELEMENT9> elements = MeshElements(Mesh);
-    const D3DVERTEXELEMENT9* position = FindElement(elements, D3DDECLUSAGE_POSITION, 0);
-    const D3DVERTEXELEMENT9* normal = FindElement(elements, D3DDECLUSAGE_NORMAL, 0);
-    const D3DVERTEXELEMENT9* texcoord =
-        FindElement(elements, D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(TexStage));
-    const D3DVERTEXELEMENT9* tangent =
-        FindElement(elements, D3DDECLUSAGE_TANGENT, static_cast<BYTE>(TangentIndex));
-    const D3DVERTEXELEMENT9* binormal =
-        FindElement(elements, D3DDECLUSAGE_BINORMAL, static_cast<BYTE>(BinormIndex));
-    if (!IsFloat3(position) || !IsFloat3(normal) || texcoord == nullptr ||
-        texcoord->Type != D3DDECLTYPE_FLOAT2 || tangent == nullptr ||
-        (tangent->Type != D3DDECLTYPE_FLOAT3 && tangent->Type != D3DDECLTYPE_FLOAT4)) {
-        return D3DERR_INVALIDCALL;
-    }
-    VertexView view;
-    view.positionOffset = position->Offset;
-    view.normalOffset = normal->Offset;
-    view.texcoordOffset = texcoord->Offset;
-    view.tangentOffset = tangent->Offset;
-    view.tangentComponents = tangent->Type == D3DDECLTYPE_FLOAT4 ? 4 : 3;
-    view.binormalOffset = IsFloat3(binormal) ? binormal->Offset : -1;
-    return WithLockedBuffers(Mesh, view, ComputeVertexTangents);
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        const std::vector<D3DVERTEXELEMENT9> elements = MeshElements(Mesh);
+        const D3DVERTEXELEMENT9* position = FindElement(elements, D3DDECLUSAGE_POSITION, 0);
+        const D3DVERTEXELEMENT9* normal = FindElement(elements, D3DDECLUSAGE_NORMAL, 0);
+        const D3DVERTEXELEMENT9* texcoord =
+            FindElement(elements, D3DDECLUSAGE_TEXCOORD, static_cast<BYTE>(TexStage));
+        const D3DVERTEXELEMENT9* tangent =
+            FindElement(elements, D3DDECLUSAGE_TANGENT, static_cast<BYTE>(TangentIndex));
+        const D3DVERTEXELEMENT9* binormal =
+            FindElement(elements, D3DDECLUSAGE_BINORMAL, static_cast<BYTE>(BinormIndex));
+        if (!IsFloat3(position) || !IsFloat3(normal) || texcoord == nullptr ||
+            texcoord->Type != D3DDECLTYPE_FLOAT2 || tangent == nullptr ||
+            (tangent->Type != D3DDECLTYPE_FLOAT3 && tangent->Type != D3DDECLTYPE_FLOAT4)) {
+            return D3DERR_INVALIDCALL;
+        }
+        VertexView view;
+        view.positionOffset = position->Offset;
+        view.normalOffset = normal->Offset;
+        view.texcoordOffset = texcoord->Offset;
+        view.tangentOffset = tangent->Offset;
+        view.tangentComponents = tangent->Type == D3DDECLTYPE_FLOAT4 ? 4 : 3;
+        view.binormalOffset = IsFloat3(binormal) ? binormal->Offset : -1;
+        return WithLockedBuffers(Mesh, view, ComputeVertexTangents);
+    });
 }

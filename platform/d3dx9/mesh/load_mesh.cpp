@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "d3dx9/core/out_of_memory.h"
 #include "d3dx9/mesh/adjacency.h"
 #include "d3dx9/mesh/effect_instances.h"
 #include "d3dx9/mesh/file_access.h"
@@ -90,9 +91,12 @@ HRESULT CreateFilledMesh(const Geometry& g, const std::vector<AttributeRange>& r
         CreateMeshObject(static_cast<DWORD>(g.FaceCount()), static_cast<DWORD>(g.vertices.size()),
                          options, LoadedMeshDeclaration(), device, &mesh);
     if (FAILED(hr)) return hr;
-    hr = FillVertices(mesh, g);
-    if (SUCCEEDED(hr)) hr = FillIndices(mesh, g, wide);
-    if (SUCCEEDED(hr)) hr = FillAttributes(mesh, g, ranges);
+    hr = kl::d3dx::AnswerOutOfMemory([&] {
+        HRESULT filled = FillVertices(mesh, g);
+        if (SUCCEEDED(filled)) filled = FillIndices(mesh, g, wide);
+        if (SUCCEEDED(filled)) filled = FillAttributes(mesh, g, ranges);
+        return filled;
+    });
     if (FAILED(hr)) {
         mesh->Release();
         return hr;
@@ -177,5 +181,7 @@ extern "C" HRESULT WINAPI D3DXLoadMeshFromXW(LPCWSTR pFilename, DWORD Options,
     kl::mesh::Outputs out{ppAdjacency, ppMaterials, ppEffectInstances, pNumMaterials, ppMesh};
     out.Clear();
     if (pFilename == nullptr || pD3DDevice == nullptr) return D3DERR_INVALIDCALL;
-    return kl::mesh::LoadMesh(pFilename, Options, pD3DDevice, out);
+    return kl::d3dx::AnswerOutOfMemory(
+        [&] { return kl::mesh::LoadMesh(pFilename, Options, pD3DDevice, out); },
+        [&] { out.ReleaseAll(); });
 }

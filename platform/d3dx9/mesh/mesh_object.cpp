@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/com_object.h"
+#include "d3dx9/core/out_of_memory.h"
 #include "d3dx9/mesh/subset_draws.h"
 #include "d3dx9/mesh/vertex_layout.h"
 
@@ -213,6 +214,8 @@ HRESULT CreateMeshObject(DWORD numFaces, DWORD numVertices, DWORD options,
 extern "C" HRESULT WINAPI D3DXCreateMesh(DWORD NumFaces, DWORD NumVertices, DWORD Options,
                                          const D3DVERTEXELEMENT9* pDeclaration,
                                          LPDIRECT3DDEVICE9 pD3DDevice, LPD3DXMESH* ppMesh) {
-    return kl::mesh::CreateMeshObject(NumFaces, NumVertices, Options, pDeclaration, pD3DDevice,
-                                      ppMesh);
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        return kl::mesh::CreateMeshObject(NumFaces, NumVertices, Options, pDeclaration, pD3DDevice,
+                                          ppMesh);
+    });
 }

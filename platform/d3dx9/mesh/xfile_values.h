@@ -19,7 +19,8 @@ public:
     bool ReadUInt(uint32_t& out) {
         if (Left() == 0) return false;
         const Value& v = obj_.values[next_];
-        if (v.kind == Value::Kind::String || v.number < 0.0 || v.number > 4294967295.0 ||
+        // Written so that NaN fails the range test before any conversion.
+        if (v.kind == Value::Kind::String || !(v.number >= 0.0 && v.number <= 4294967295.0) ||
             v.number != static_cast<double>(static_cast<uint32_t>(v.number))) {
             return false;
         }

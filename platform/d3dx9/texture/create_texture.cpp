@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "d3dx9/core/out_of_memory.h"
 #include "d3dx9/texture/mip_chain.h"
 #include "d3dx9/texture/texture_upload.h"
 
@@ -42,5 +43,8 @@ extern "C" HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE9 pDevice, UINT Widt
     const UINT full = FullMipLevelCount(width, height);
     const UINT levels = IsDefault(MipLevels) ? full : std::min(MipLevels, full);
     const D3DFORMAT format = Format == D3DFMT_UNKNOWN ? D3DFMT_A8R8G8B8 : Format;
-    return pDevice->CreateTexture(width, height, levels, Usage, format, Pool, ppTexture, nullptr);
+    return kl::d3dx::AnswerOutOfMemory([&] {
+        return pDevice->CreateTexture(width, height, levels, Usage, format, Pool, ppTexture,
+                                      nullptr);
+    });
 }

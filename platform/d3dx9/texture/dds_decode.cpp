@@ -134,7 +134,7 @@ DecodeStatus DecodeBlocks(DxtKind kind, const uint8_t* data, size_t size, Image&
 
 }  // namespace
 
-DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out) {
+DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out, const ImageLimits& limits) {
     out = Image{};
     if (size < kDataOffset || std::memcmp(data, "DDS ", 4) != 0 ||
         ReadU32(data, kHeaderSizeAt) != kHeaderBytes) {
@@ -146,10 +146,7 @@ DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out) {
     out.width = ReadU32(data, kWidthAt);
     out.height = ReadU32(data, kHeightAt);
     if (out.width == 0 || out.height == 0) return DecodeStatus::Corrupt;
-    if (out.width > kMaxImageDimension || out.height > kMaxImageDimension ||
-        uint64_t{out.width} * out.height > kMaxImagePixels) {
-        return DecodeStatus::TooLarge;
-    }
+    if (!FitsLimits(out.width, out.height, limits)) return DecodeStatus::TooLarge;
     if ((ReadU32(data, kPixelFormatFlagsAt) & kPixelFourCc) == 0) {
         return DecodeMasked(data, size, out);
     }

@@ -20,24 +20,37 @@ struct Image {
     }
 };
 
-// Larger images are refused before decoding so that a forged header cannot
-// make us allocate gigabytes: at most 16384 pixels a side and 2^26 pixels
-// (256 MiB decoded) in all.
+// Larger images are refused from their header, before decoding, so that a
+// forged header cannot make us allocate gigabytes: at most 16384 pixels a
+// side and 2^24 pixels (64 MiB decoded, 4096 x 4096) in all.
 constexpr uint32_t kMaxImageDimension = 16384;
-constexpr uint64_t kMaxImagePixels = uint64_t{1} << 26;
+constexpr uint64_t kMaxImagePixels = uint64_t{1} << 24;
+
+// The sides a caller can use, such as a device's maximum texture size;
+// never more than kMaxImageDimension.
+struct ImageLimits {
+    uint32_t maxWidth = kMaxImageDimension;
+    uint32_t maxHeight = kMaxImageDimension;
+};
+
+bool FitsLimits(uint64_t width, uint64_t height, const ImageLimits& limits);
 
 enum class DecodeStatus { Ok, UnknownFormat, Corrupt, TooLarge };
 
 // Detects the format from the content (DDS, PNG, JPEG, BMP, TGA) and decodes
-// the top-level image; mip levels stored in a DDS file are not used.
-DecodeStatus DecodeImage(const uint8_t* data, size_t size, Image& out);
+// the top-level image; mip levels stored in a DDS file are not used. An image
+// outside the limits is TooLarge, found before any pixel is decoded.
+DecodeStatus DecodeImage(const uint8_t* data, size_t size, Image& out,
+                         const ImageLimits& limits = {});
 
 // The DDS reader on its own: uncompressed RGB(A) and luminance formats by
 // their bit masks, and DXT1 to DXT5 block compression.
-DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out);
+DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out,
+                       const ImageLimits& limits = {});
 
 // BMP, TGA, PNG and JPEG through stb_image.
-DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out);
+DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out,
+                           const ImageLimits& limits = {});
 
 // False when a BMP or TGA announces more pixel data than the file holds.
 bool StoredPixelsFit(const uint8_t* data, size_t size);

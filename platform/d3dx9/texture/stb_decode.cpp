@@ -14,6 +14,8 @@
 #include <stb_image.h>
 
 #include <climits>
+#include <cstring>
+#include <vector>
 
 namespace kl::texture {
 namespace {
@@ -31,9 +33,45 @@ bool AnyAlphaBelowOpaque(const Image& image) {
     return false;
 }
 
+uint32_t BigEndian32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// A PNG may hold IDAT chunks of length zero; stb copies each chunk into a
+// buffer it only allocates for a non-empty one, so an empty first IDAT makes
+// it copy zero bytes to a null pointer. Such chunks carry nothing: a copy of
+// the file without them decodes the same. Empty when there are none (or the
+// chunk chain is broken, which stb reports itself).
+std::vector<uint8_t> PngWithoutEmptyDataChunks(const uint8_t* data, size_t size) {
+    constexpr size_t kSignature = 8, kFraming = 12;
+    if (size < kSignature || std::memcmp(data, "\x89PNG", 4) != 0) return {};
+    bool anyEmpty = false;
+    for (size_t at = kSignature; at + kFraming <= size;) {
+        const uint32_t length = BigEndian32(data + at);
+        if (length > size - at - kFraming) return {};
+        anyEmpty = anyEmpty || (length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0);
+        at += kFraming + length;
+    }
+    if (!anyEmpty) return {};
+    std::vector<uint8_t> copy(data, data + kSignature);
+    for (size_t at = kSignature; at + kFraming <= size;) {
+        const uint32_t length = BigEndian32(data + at);
+        if (length != 0 || std::memcmp(data + at + 4, "IDAT", 4) != 0)
+            copy.insert(copy.end(), data + at, data + at + kFraming + length);
+        at += kFraming + length;
+    }
+    return copy;
+}
+
 }  // namespace
 
-DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out) {
+DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out,
+                           const ImageLimits& limits) {
+    const std::vector<uint8_t> cleaned = PngWithoutEmptyDataChunks(data, size);
+    if (!cleaned.empty()) {
+        data = cleaned.data();
+        size = cleaned.size();
+    }
     if (size > static_cast<size_t>(INT_MAX)) return DecodeStatus::TooLarge;
     const int length = static_cast<int>(size);
     int width = 0;
@@ -44,7 +82,12 @@ DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out) {
     if (!stbi_info_from_memory(data, length, &width, &height, &channels)) {
         return DecodeStatus::UnknownFormat;
     }
-    if (uint64_t(width) * uint64_t(height) > kMaxImagePixels) return DecodeStatus::TooLarge;
+    // stb's size query gives a top-down BMP's height as stored, negative; its
+    // decoder flips the rows and uses the magnitude.
+    const uint64_t rows = height < 0 ? 0 - static_cast<uint64_t>(static_cast<int64_t>(height))
+                                     : static_cast<uint64_t>(height);
+    if (width < 0 || !FitsLimits(static_cast<uint64_t>(width), rows, limits))
+        return DecodeStatus::TooLarge;
     stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
     if (rgba == nullptr) return DecodeStatus::Corrupt;
     if (width <= 0 || height <= 0) {  // stb accepts a BMP that declares no pixels

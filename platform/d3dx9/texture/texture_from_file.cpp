@@ -4,9 +4,11 @@
 // A missing, unreadable or undecodable file fails with D3DXERR_INVALIDDATA.
 #include <d3dx9.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "d3dx9/core/out_of_memory.h"
 #include "d3dx9/mesh/file_access.h"
 #include "d3dx9/texture/mip_chain.h"
 #include "d3dx9/texture/texture_upload.h"
@@ -26,9 +28,7 @@ HRESULT UploadLevel(IDirect3DTexture9* texture, UINT level, const Image& image) 
     return texture->UnlockRect(level);
 }
 
-}  // namespace
-
-HRESULT UploadWithMipChain(IDirect3DTexture9* texture, const Image& image) {
+HRESULT UploadLevels(IDirect3DTexture9* texture, const Image& image) {
     const DWORD levels = texture->GetLevelCount();
     Image level = image;
     for (DWORD i = 0; i < levels; ++i) {
@@ -39,36 +39,54 @@ HRESULT UploadWithMipChain(IDirect3DTexture9* texture, const Image& image) {
     return S_OK;
 }
 
-}  // namespace kl::texture
+}  // namespace
 
-extern "C" HRESULT WINAPI D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 pDevice, LPCWSTR pSrcFile,
-                                                     LPDIRECT3DTEXTURE9* ppTexture) {
-    using namespace kl::texture;
-    if (ppTexture == nullptr) return D3DERR_INVALIDCALL;
-    *ppTexture = nullptr;
-    if (pDevice == nullptr || pSrcFile == nullptr) return D3DERR_INVALIDCALL;
+HRESULT UploadWithMipChain(IDirect3DTexture9* texture, const Image& image) {
+    return kl::d3dx::AnswerOutOfMemory([&] { return UploadLevels(texture, image); });
+}
 
+// An image larger than the device's largest texture is refused from its
+// header, before decoding. The power-of-two texture is scaled down to the
+// device's limits and to kMaxImagePixels, as D3DX scales what does not fit.
+HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const wchar_t* path,
+                              IDirect3DTexture9** out) {
     std::vector<uint8_t> bytes;
-    if (!kl::d3dx::ReadWholeFile(pSrcFile, bytes)) return D3DXERR_INVALIDDATA;
+    if (!kl::d3dx::ReadWholeFile(path, bytes)) return D3DXERR_INVALIDDATA;
+    UINT maxWidth = kMaxImageDimension;
+    UINT maxHeight = kMaxImageDimension;
+    ClampToDeviceLimits(device, maxWidth, maxHeight);
     Image image;
-    if (DecodeImage(bytes.data(), bytes.size(), image) != DecodeStatus::Ok) {
+    if (DecodeImage(bytes.data(), bytes.size(), image, ImageLimits{maxWidth, maxHeight}) !=
+        DecodeStatus::Ok) {
         return D3DXERR_INVALIDDATA;
     }
-    UINT width = RoundUpToPowerOfTwo(image.width);
-    UINT height = RoundUpToPowerOfTwo(image.height);
-    ClampToDeviceLimits(pDevice, width, height);
+    bytes = {};
+    UINT width = std::min(RoundUpToPowerOfTwo(image.width), maxWidth);
+    UINT height = std::min(RoundUpToPowerOfTwo(image.height), maxHeight);
+    while (uint64_t{width} * height > kMaxImagePixels) (width >= height ? width : height) /= 2;
     image = Resize(image, width, height);
 
     const D3DFORMAT format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     IDirect3DTexture9* texture = nullptr;
-    HRESULT hr = pDevice->CreateTexture(width, height, FullMipLevelCount(width, height), 0, format,
-                                        D3DPOOL_MANAGED, &texture, nullptr);
+    HRESULT hr = device->CreateTexture(width, height, FullMipLevelCount(width, height), 0, format,
+                                       D3DPOOL_MANAGED, &texture, nullptr);
     if (FAILED(hr)) return hr;
     hr = UploadWithMipChain(texture, image);
     if (FAILED(hr)) {
         texture->Release();
         return hr;
     }
-    *ppTexture = texture;
+    *out = texture;
     return S_OK;
+}
+
+}  // namespace kl::texture
+
+extern "C" HRESULT WINAPI D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 pDevice, LPCWSTR pSrcFile,
+                                                     LPDIRECT3DTEXTURE9* ppTexture) {
+    if (ppTexture == nullptr) return D3DERR_INVALIDCALL;
+    *ppTexture = nullptr;
+    if (pDevice == nullptr || pSrcFile == nullptr) return D3DERR_INVALIDCALL;
+    return kl::d3dx::AnswerOutOfMemory(
+        [&] { return kl::texture::CreateTextureFromFile(pDevice, pSrcFile, ppTexture); });
 }
