@@ -109,6 +109,37 @@ TEST(ParserErrors, LongOperatorAndMemberChainsAreRefused) {
     EXPECT_TRUE(ok.ok) << ok.error;
 }
 
+// Shader model 3 runs a loop at most 255 times: a loop whose count the
+// source fixes beyond that is refused where it stands.
+TEST(ParserErrors, LoopsOfMoreThan255IterationsAreRefused) {
+    auto shader = [](const std::string& loop) {
+        return std::string(kShell) + "float4 PS(float a : TEXCOORD0) : COLOR { float s = 0;\n" +
+               loop + " { s += a; }\nreturn s; }\n" +
+               "technique T { pass P { VertexShader = compile vs_3_0 VS(); " +
+               "PixelShader = compile ps_3_0 PS(); } }";
+    };
+    EXPECT_EQ(ErrorOf(shader("for (int i = 0; i < 100000; i++)")),
+              "test.fx(4,1): loop runs 100000 times; at most 255 iterations are allowed");
+    EXPECT_EQ(ErrorOf(shader("  for (int i = 0; i <= 255; ++i)")),
+              "test.fx(4,3): loop runs 256 times; at most 255 iterations are allowed");
+    EXPECT_EQ(ErrorOf(shader("for (int i = 1000; i > 0; i -= 2)")),
+              "test.fx(4,1): loop runs 500 times; at most 255 iterations are allowed");
+    EXPECT_EQ(ErrorOf(shader("for (int i = 0; 1000 > i; i = i + 3)")),
+              "test.fx(4,1): loop runs 334 times; at most 255 iterations are allowed");
+    EXPECT_EQ(ErrorOf(shader("for (int i = 0; i < 10; i--)")),
+              "test.fx(4,1): loop runs without end; at most 255 iterations are allowed");
+    EXPECT_EQ(ErrorOf(shader("for (int i = 0; i != 1000; i++)")),
+              "test.fx(4,1): loop runs 1000 times; at most 255 iterations are allowed");
+    // Within the limit, or not fixed by the source: translated.
+    for (const char* loop : {"for (int i = 0; i < 255; i++)", "for (int i = 255; i > 0; i--)",
+                             "for (float f = 0; f < 2.5; f += 0.01)",
+                             "for (int i = 0; i < 100000; i++) { i += 1000; }",
+                             "for (int i = 0; i < a; i++)", "for (int i = 10; i < 5; i--)"}) {
+        const Translation t = Translate(shader(loop));
+        EXPECT_TRUE(t.ok) << loop << ": " << t.error;
+    }
+}
+
 TEST(ParserErrors, GarbageBytesFailCleanly) {
     const std::string garbage("\x01\xff\xfe technique", 13);
     EXPECT_EQ(ErrorOf(garbage), "test.fx(1,1): unexpected byte 1");

@@ -126,5 +126,20 @@ TEST(Preprocessor, ExponentialMacroGrowthIsStopped) {
     EXPECT_NE(error.find("macro expansion"), std::string::npos) << error;
 }
 
+// The limit counts bytes: a few kilobytes of macros repeating a long name
+// stop long before the expansion holds gigabytes.
+TEST(Preprocessor, ExpansionOfLongNamesIsBoundedInBytes) {
+    std::string text = "#define L0 " + std::string(4000, 'n') + "\n";
+    for (int i = 1; i < 8; ++i) {
+        text += "#define L" + std::to_string(i);
+        for (int k = 0; k < 10; ++k) text += " L" + std::to_string(i - 1);
+        text += "\n";
+    }
+    const std::string error = ErrorOf(text + "float x = L7;\n");
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    // The same macros used within the limit expand.
+    EXPECT_EQ(Expand(text + "L1").size(), 10 * 4000 + 9);
+}
+
 }  // namespace
 }  // namespace kl::hlsl

@@ -1,6 +1,7 @@
 // Statements, functions, scopes and the globals a shader uses.
 #include "glsl_names.h"
 #include "glsl_shader_writer.h"
+#include "hlsl_loop_count.h"
 
 namespace kl::hlsl {
 
@@ -163,6 +164,7 @@ void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
             // Shader model 2 and 3 HLSL puts the loop's declarations in the
             // enclosing scope: they stay visible after the loop, and a later
             // loop may declare the same counter again.
+            CheckLoopIterations(s);
             if (s.init) WriteForInit(*s.init, out, pad);
             const std::string cond = s.expr ? ToBool(WriteExpr(*s.expr), s.expr->where) : "true";
             const std::string step = s.step ? WriteExpr(*s.step).code : "";

@@ -14,7 +14,15 @@ constexpr int kMaxConditionalDepth = 256;
 constexpr int kMaxExpressionDepth = 128;
 // Bounds the work a hostile file can cause through recursive macro growth.
 constexpr size_t kMaxExpansions = 200000;
-constexpr size_t kMaxOutputTokens = 4000000;
+// Bounds the memory the expanded tokens hold, counted in bytes (each token's
+// record, its spelling and its list of hidden macro names), so that a macro
+// that repeats a long name cannot grow gigabytes within the token count.
+constexpr size_t kMaxExpandedBytes = size_t{32} << 20;
+
+size_t TokenBytes(const Token& t) {
+    return sizeof(Token) + t.text.size() +
+           (t.hidden ? t.hidden->size() * sizeof(std::string) : size_t{0});
+}
 
 struct Macro {
     bool functionLike = false;
@@ -109,6 +117,7 @@ private:
         if (!pending_.empty()) {
             Token t = std::move(pending_.front());
             pending_.pop_front();
+            heldBytes_ -= TokenBytes(t);
             return t;
         }
         return NextFromFiles();
@@ -116,7 +125,10 @@ private:
 
     // Looks at the next token without consuming it (for "is '(' next?").
     const Token& PeekNext() {
-        if (pending_.empty()) pending_.push_back(NextFromFiles());
+        if (pending_.empty()) {
+            pending_.push_back(NextFromFiles());
+            heldBytes_ += TokenBytes(pending_.back());
+        }
         return pending_.front();
     }
 
@@ -125,7 +137,8 @@ private:
             auto it = macros_.find(token.text);
             if (it != macros_.end() && Expand(token, it->second)) return;
         }
-        if (output_.size() >= kMaxOutputTokens) Fail(token.where, "preprocessed source too large");
+        heldBytes_ += TokenBytes(token);
+        if (heldBytes_ > kMaxExpandedBytes) Fail(token.where, "preprocessed source too large");
         output_.push_back(std::move(token));
     }
 
@@ -154,8 +167,10 @@ private:
                 t.hidden = hidden;
             }
         }
-        if (pending_.size() + result.size() > kMaxOutputTokens)
-            Fail(use.where, "macro expansion too large");
+        for (const Token& t : result) {
+            heldBytes_ += TokenBytes(t);
+            if (heldBytes_ > kMaxExpandedBytes) Fail(use.where, "macro expansion too large");
+        }
         pending_.insert(pending_.begin(), result.begin(), result.end());
         return true;
     }
@@ -163,6 +178,7 @@ private:
     std::vector<std::vector<Token>> CollectArguments(const Token& use, const Macro& macro) {
         Next();  // '('
         std::vector<std::vector<Token>> args(1);
+        size_t argBytes = 0;
         int depth = 0;
         for (;;) {
             Token t = Next();
@@ -177,7 +193,8 @@ private:
                 args.emplace_back();
                 continue;
             }
-            if (args.back().size() > kMaxOutputTokens) Fail(use.where, "macro argument too large");
+            argBytes += TokenBytes(t);
+            if (argBytes > kMaxExpandedBytes) Fail(use.where, "macro argument too large");
             args.back().push_back(std::move(t));
         }
         if (args.size() == 1 && args[0].empty() && macro.params.empty()) args.clear();
@@ -418,13 +435,15 @@ private:
         savedPending.swap(pending_);
         std::vector<Token> savedOutput;
         savedOutput.swap(output_);
+        const size_t savedBytes = heldBytes_;
+        heldBytes_ = 0;
         Token end;
         end.kind = TokenKind::EndOfFile;
         pending_.assign(tokens.begin(), tokens.end());
         pending_.push_back(end);
+        for (const Token& t : pending_) heldBytes_ += TokenBytes(t);
         for (;;) {
-            Token t = pending_.front();
-            pending_.pop_front();
+            Token t = Next();
             if (t.kind == TokenKind::EndOfFile) break;
             Emit(std::move(t));
         }
@@ -432,6 +451,7 @@ private:
         result.swap(output_);
         output_.swap(savedOutput);
         pending_.swap(savedPending);
+        heldBytes_ = savedBytes;
         return result;
     }
 
@@ -533,6 +553,7 @@ private:
     std::vector<Conditional> conditionals_;
     std::deque<Token> pending_;
     std::vector<Token> output_;
+    size_t heldBytes_ = 0;  // TokenBytes of every token in pending_ and output_
     size_t expansions_ = 0;
     const std::vector<Token>* exprTokens_ = nullptr;
     size_t exprPos_ = 0;
