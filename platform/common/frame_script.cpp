@@ -69,17 +69,12 @@ void LoadScriptOnce() {
     if (state.loaded) return;
     state.loaded = true;
     std::string script = SettingValue("KESTRALUNE_INPUT_SCRIPT");
-    if (!script.empty() && script[0] == '@') {
-        std::ifstream file(script.substr(1));
-        if (!file) {
-            Log(LogLevel::Error, "KESTRALUNE_INPUT_SCRIPT: cannot read %s", script.c_str() + 1);
-            return;
-        }
-        std::stringstream contents;
-        contents << file.rdbuf();
-        script = contents.str();
-    }
     std::string error;
+    if (!script.empty() && script[0] == '@' &&
+        !ReadInputScriptFile(script.substr(1), &script, &error)) {
+        Log(LogLevel::Error, "KESTRALUNE_INPUT_SCRIPT: %s", error.c_str());
+        return;
+    }
     state.pending = ParseInputScript(script, &error);
     if (!error.empty()) Log(LogLevel::Error, "KESTRALUNE_INPUT_SCRIPT: %s", error.c_str());
 }
@@ -97,6 +92,35 @@ void WriteToFile(void* context, void* data, int size) {
 }
 
 }  // namespace
+
+bool ReadInputScriptFile(const std::string& path, std::string* script, std::string* error) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    // A FIFO would block start-up until a writer came, and a device such as
+    // /dev/zero never ends: only regular files are read.
+    if (!std::filesystem::is_regular_file(status)) {
+        *error = path + " is not a regular file";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    std::string contents(kMaxInputScriptBytes + 1, '\0');
+    file.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    contents.resize(static_cast<size_t>(file.gcount()));
+    if (contents.size() > kMaxInputScriptBytes) {
+        *error = path + " is larger than 1 MiB";
+        return false;
+    }
+    *script = std::move(contents);
+    return true;
+}
 
 unsigned VirtualKeyFromName(const std::string& rawName) {
     const std::string name = Upper(Trim(rawName));
@@ -134,7 +158,8 @@ std::vector<ScriptedKey> ParseInputScript(const std::string& script, std::string
             const size_t first = line.find(':');
             const size_t second = first == std::string::npos ? first : line.find(':', first + 1);
             int frame = 0;
-            if (second == std::string::npos || !ParseFrameNumber(Trim(line.substr(0, first)), &frame)) {
+            if (second == std::string::npos ||
+                !ParseFrameNumber(Trim(line.substr(0, first)), &frame)) {
                 fail("malformed entry \"" + line + "\" (expected frame:down|up|press:key)");
                 continue;
             }
@@ -202,7 +227,9 @@ void CountPresentedFrame() {
     }
 }
 
-int PresentedFrameCount() { return State().presentedFrames; }
+int PresentedFrameCount() {
+    return State().presentedFrames;
+}
 
 std::string CapturePathForCurrentFrame() {
     LoadCaptureSettingsOnce();

@@ -10,7 +10,7 @@
 //                              ESCAPE, RETURN, PAUSE, LEFT, RIGHT, UP, DOWN,
 //                              PRIOR, NEXT, F1-F12. "press" is down at the frame
 //                              and up one frame later. "@path" reads the script
-//                              from a file.
+//                              from a regular file of at most 1 MiB.
 //   KESTRALUNE_FRAME_TIMES     file that receives one line per presented frame:
 //                              "<frame> <seconds since the first present>"
 //
@@ -25,14 +25,21 @@
 namespace kl::platform {
 
 struct ScriptedKey {
-    int frame = 0;         // delivered once this many frames have been presented
-    bool down = true;      // key down or key up
+    int frame = 0;     // delivered once this many frames have been presented
+    bool down = true;  // key down or key up
     unsigned virtualKey = 0;
 };
 
 // Parses a script; malformed entries are reported in *error (first one) and
 // skipped. Events come back sorted by frame, in script order within a frame.
 std::vector<ScriptedKey> ParseInputScript(const std::string& script, std::string* error);
+constexpr size_t kMaxInputScriptBytes = size_t{1} << 20;
+
+// Reads a script file for "@path". False, with the reason in *error, for a
+// path that is not a regular file (a FIFO, a device) or that holds more than
+// kMaxInputScriptBytes: the program then runs without a script.
+bool ReadInputScriptFile(const std::string& path, std::string* script, std::string* error);
+
 // Virtual-key code of a key name of the script, 0 when unknown.
 unsigned VirtualKeyFromName(const std::string& name);
 

@@ -3,6 +3,12 @@
 
 #include "platform/common/frame_script.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 using kl::platform::ParseCaptureSelection;
@@ -42,6 +48,35 @@ TEST(InputScript, MalformedEntriesAreSkippedAndReported) {
     EXPECT_EQ(7, keys[0].frame);
     EXPECT_EQ(static_cast<unsigned>('5'), keys[0].virtualKey);
     EXPECT_EQ(0u, kl::platform::VirtualKeyFromName("F13"));
+}
+
+// "@path" reads only regular files of at most 1 MiB: a FIFO would block
+// start-up until a writer came and /dev/zero would grow without end.
+TEST(InputScript, FilesThatCouldBlockOrNeverEndAreRefused) {
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/kl_script_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    std::string script, error;
+
+    std::ofstream(dir / "keys.txt") << "5:press:W\n";
+    ASSERT_TRUE(kl::platform::ReadInputScriptFile((dir / "keys.txt").string(), &script, &error))
+        << error;
+    EXPECT_EQ(script, "5:press:W\n");
+
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(kl::platform::ReadInputScriptFile((dir / "pipe").string(), &script, &error));
+    EXPECT_EQ(error, (dir / "pipe").string() + " is not a regular file");
+    EXPECT_FALSE(kl::platform::ReadInputScriptFile("/dev/zero", &script, &error));
+    EXPECT_EQ(error, "/dev/zero is not a regular file");
+
+    std::ofstream(dir / "big.txt") << std::string(kl::platform::kMaxInputScriptBytes + 1, ';');
+    EXPECT_FALSE(kl::platform::ReadInputScriptFile((dir / "big.txt").string(), &script, &error));
+    EXPECT_EQ(error, (dir / "big.txt").string() + " is larger than 1 MiB");
+    EXPECT_FALSE(kl::platform::ReadInputScriptFile((dir / "missing").string(), &script, &error));
+    EXPECT_EQ(error, "cannot read " + (dir / "missing").string());
+    EXPECT_EQ(script, "5:press:W\n");  // left as it was by every refusal
+    fs::remove_all(dir);
 }
 
 TEST(CaptureSelection, ListEveryAndAll) {

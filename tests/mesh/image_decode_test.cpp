@@ -388,6 +388,40 @@ TEST(HostileImages, OversizedImagesAreRefusedFromTheirHeader) {
     EXPECT_FALSE(kl::texture::FitsLimits(16384, 2, {8192, 8192}));
 }
 
+// A grey progressive JPEG whose every scan is a DC scan of empty data:
+// each decodes the whole image again, ten bytes of file per scan.
+std::string ProgressiveJpeg(int side, int scans) {
+    auto segment = [](uint8_t marker, const std::string& payload) {
+        std::string s = "\xFF";
+        s += static_cast<char>(marker);
+        s += static_cast<char>((payload.size() + 2) >> 8);
+        s += static_cast<char>((payload.size() + 2) & 0xFF);
+        return s + payload;
+    };
+    std::string jpg = "\xFF\xD8";
+    jpg += segment(0xDB, std::string(1, '\0') + std::string(64, '\x01'));
+    std::string frame("\x08", 1);
+    for (int i = 0; i < 2; ++i) {
+        frame += static_cast<char>(side >> 8);
+        frame += static_cast<char>(side & 0xFF);
+    }
+    jpg += segment(0xC2, frame + std::string("\x01\x01\x11\x00", 4));
+    // DC table 0 with one code of length 1 for category 0.
+    jpg += segment(0xC4, std::string("\x00\x01", 2) + std::string(15, '\0') + std::string(1, '\0'));
+    const std::string scan = segment(0xDA, std::string("\x01\x01\x00\x00\x00\x00", 6)) + '\0';
+    for (int i = 0; i < scans; ++i) jpg += scan;
+    return jpg + "\xFF\xD9";
+}
+
+TEST(HostileImages, JpegsWithTooManyScansAreRefused) {
+    Image image;
+    ASSERT_EQ(Decode(ProgressiveJpeg(16, 10), image), DecodeStatus::Ok);
+    EXPECT_PIXEL(image, 8, 8, 128, 128, 128, 255);  // DC 0: mid grey
+    EXPECT_EQ(Decode(ProgressiveJpeg(16, 100), image), DecodeStatus::Ok);
+    EXPECT_EQ(Decode(ProgressiveJpeg(16, 101), image), DecodeStatus::Corrupt);
+    EXPECT_EQ(Decode(ProgressiveJpeg(2048, 50000), image), DecodeStatus::Corrupt);
+}
+
 // A BMP with a negative height stores its rows top to bottom.
 TEST(ImageFiles, TopDownBmpReadsTopRowFirst) {
     std::vector<Bgra> pixels(3 * 2);

@@ -58,4 +58,11 @@ bool StoredPixelsFit(const uint8_t* data, size_t size);
 // False when a JPEG defines a Huffman table with more than 256 codes.
 bool JpegHuffmanTablesFit(const uint8_t* data, size_t size);
 
+// A progressive JPEG is decoded once per scan over the whole image, so the
+// scans a file may hold are bounded; encoders write about ten.
+constexpr size_t kMaxJpegScans = 100;
+
+// False when a JPEG holds more than kMaxJpegScans start-of-scan markers.
+bool JpegScansFit(const uint8_t* data, size_t size);
+
 }  // namespace kl::texture

@@ -10,6 +10,7 @@ namespace kl::texture {
 namespace {
 
 constexpr uint8_t kMarkerDefineHuffman = 0xC4;
+constexpr uint8_t kMarkerStartOfScan = 0xDA;
 constexpr size_t kMaxHuffmanSymbols = 256;
 
 // Bytes past the end read as 0, as stb reads them.
@@ -41,6 +42,15 @@ bool JpegHuffmanTablesFit(const uint8_t* data, size_t size) {
             !HuffmanSegmentFits(data, size, at + 2)) {
             return false;
         }
+    }
+    return true;
+}
+
+bool JpegScansFit(const uint8_t* data, size_t size) {
+    size_t scans = 0;
+    for (size_t at = 0; at + 1 < size; ++at) {
+        if (data[at] == 0xFF && data[at + 1] == kMarkerStartOfScan && ++scans > kMaxJpegScans)
+            return false;
     }
     return true;
 }

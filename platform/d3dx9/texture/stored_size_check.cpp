@@ -1,7 +1,7 @@
 // stb_image reads zeros past the end of a truncated BMP or TGA and reports
 // success, which would turn a broken file into a silently black texture. These
 // checks make sure the pixel data a BMP or TGA header announces is present
-// (and, for JPEG, that its Huffman tables are safe for stb).
+// (and, for JPEG, that its Huffman tables are safe for stb and its scans few).
 #include <cstring>
 
 #include "d3dx9/texture/image.h"
@@ -87,7 +87,8 @@ bool LooksLikeJpegToStb(const uint8_t* data, size_t size) {
 bool StoredPixelsFit(const uint8_t* data, size_t size) {
     if (StartsWith(data, size, "BM", 2)) return BmpPixelsFit(data, size);
     if (StartsWith(data, size, "\x89PNG", 4)) return true;
-    if (LooksLikeJpegToStb(data, size)) return JpegHuffmanTablesFit(data, size);
+    if (LooksLikeJpegToStb(data, size))
+        return JpegHuffmanTablesFit(data, size) && JpegScansFit(data, size);
     return TgaPixelsFit(data, size);
 }
 
