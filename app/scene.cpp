@@ -59,7 +59,7 @@ HRESULT LoadLights(IDirect3DDevice9* device) {
         ReportUnopenedFile(L"test.lights", nullptr);
         return D3DERR_NOTFOUND;
     }
-    lightCount = CountListEntries(reader);
+    lightCount = CountListEntries(reader, FileExistsAt);
     if (lightCount == 0) return S_OK;
     return LoadRecords(reader, device, L"Load light: ", &lightList, &lightCount);
 }
@@ -72,7 +72,7 @@ HRESULT LoadMeshes(IDirect3DDevice9* device) {
         ReportUnopenedFile(L"test.meshs", nullptr);
         return D3DERR_NOTFOUND;
     }
-    meshCount = CountListEntries(reader);
+    meshCount = CountListEntries(reader, FileExistsAt);
     if (meshCount < 1) {
         ShowSceneError(L"No meshes in scene!");
         return D3DERR_INVALIDCALL;

@@ -2,11 +2,13 @@
 
 #include <climits>
 
-int CountListEntries(SceneTextReader& reader) {
+int CountListEntries(SceneTextReader& reader, bool (*canLoad)(const wchar_t* path)) {
     int count = 0;
     // A count beyond INT_MAX cannot be held; such a list is read as far as it can be.
     while (count < INT_MAX && reader.ReadPiece()) {
-        if (reader.Kind() == PieceKind::Entry) ++count;
+        if (reader.Kind() != PieceKind::Entry) continue;
+        ++count;
+        if (canLoad != nullptr && !canLoad(reader.Entry())) break;
     }
     return count;
 }

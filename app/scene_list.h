@@ -8,8 +8,11 @@
 
 #include "app/scene_text_reader.h"
 
-// Reads the file to its end and returns the number of entries.
-int CountListEntries(SceneTextReader& reader);
+// Reads the file to its end and returns the number of entries. With
+// canLoad, counting stops after the first entry that canLoad refuses (its
+// load would end the list there): a list of millions of entries naming no
+// file then costs one record, not millions.
+int CountListEntries(SceneTextReader& reader, bool (*canLoad)(const wchar_t* path) = nullptr);
 
 // Loads record `index` from the path an entry gives.
 using ListEntryLoader = std::function<HRESULT(int index, const wchar_t* path)>;

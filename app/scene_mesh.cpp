@@ -24,11 +24,21 @@ private:
 };
 
 // Loads one texture slot from its path, or from textures\none.bmp when no file
-// is there.
+// is there. A file this mesh already loaded is shared (one more reference),
+// so a mesh whose thousands of materials name one texture holds it once.
 HRESULT LoadTextureSlot(IDirect3DDevice9* device, const std::wstring& path,
+                        std::map<std::wstring, IDirect3DTexture9*>& loaded,
                         IDirect3DTexture9** slot) {
-    const wchar_t* source = FileExistsAt(path.c_str()) ? path.c_str() : kNoneTexturePath;
-    return D3DXCreateTextureFromFileW(device, source, slot);
+    const std::wstring source = FileExistsAt(path.c_str()) ? path : kNoneTexturePath;
+    const auto found = loaded.find(source);
+    if (found != loaded.end()) {
+        found->second->AddRef();
+        *slot = found->second;
+        return S_OK;
+    }
+    const HRESULT hr = D3DXCreateTextureFromFileW(device, source.c_str(), slot);
+    if (SUCCEEDED(hr)) loaded.emplace(source, *slot);
+    return hr;
 }
 
 constexpr float kFieldOfView = D3DX_PI / 4.0f;
@@ -56,27 +66,30 @@ HRESULT SceneMesh::Load(IDirect3DDevice9* device, const wchar_t* path) {
     materialCount = count;
 
     const D3DXMATERIAL* entries = materials.Materials();
+    LoadedTextures loadedTextures;
     for (DWORD i = 0; i < count; ++i) {
         const char* name = entries == nullptr ? nullptr : entries[i].pTextureFilename;
         if (name == nullptr) continue;
-        hr = LoadMaterialTextures(device, i, name);
+        hr = LoadMaterialTextures(device, i, name, loadedTextures);
         if (FAILED(hr)) return hr;
     }
     loaded = true;
     return S_OK;
 }
 
-HRESULT SceneMesh::LoadMaterialTextures(IDirect3DDevice9* device, DWORD material,
-                                        const char* name) {
+HRESULT SceneMesh::LoadMaterialTextures(IDirect3DDevice9* device, DWORD material, const char* name,
+                                        LoadedTextures& loadedTextures) {
     TexturePaths paths;
     HRESULT hr = ComposeTexturePaths(name, &paths);
     if (FAILED(hr)) return hr;
 
     IDirect3DTexture9** slots = textures + material * kSlotsPerMaterial;
-    hr = LoadTextureSlot(device, paths.diffuse, &slots[kDiffuseSlot]);
-    if (SUCCEEDED(hr)) hr = LoadTextureSlot(device, paths.alpha, &slots[kAlphaSlot]);
-    if (SUCCEEDED(hr)) hr = LoadTextureSlot(device, paths.bump, &slots[kBumpSlot]);
-    if (SUCCEEDED(hr)) hr = LoadTextureSlot(device, paths.specular, &slots[kSpecularSlot]);
+    hr = LoadTextureSlot(device, paths.diffuse, loadedTextures, &slots[kDiffuseSlot]);
+    if (SUCCEEDED(hr))
+        hr = LoadTextureSlot(device, paths.alpha, loadedTextures, &slots[kAlphaSlot]);
+    if (SUCCEEDED(hr)) hr = LoadTextureSlot(device, paths.bump, loadedTextures, &slots[kBumpSlot]);
+    if (SUCCEEDED(hr))
+        hr = LoadTextureSlot(device, paths.specular, loadedTextures, &slots[kSpecularSlot]);
     return hr;
 }
 

@@ -6,6 +6,9 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include <map>
+#include <string>
+
 // Where each material's textures sit in SceneMesh::textures.
 enum TextureSlot : DWORD {
     kAlphaSlot = 0,
@@ -51,5 +54,9 @@ struct SceneMesh {
     void Release();
 
 private:
-    HRESULT LoadMaterialTextures(IDirect3DDevice9* device, DWORD material, const char* name);
+    // The textures loaded so far by one Load, by the file they came from.
+    using LoadedTextures = std::map<std::wstring, IDirect3DTexture9*>;
+
+    HRESULT LoadMaterialTextures(IDirect3DDevice9* device, DWORD material, const char* name,
+                                 LoadedTextures& loadedTextures);
 };

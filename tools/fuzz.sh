@@ -13,18 +13,25 @@ corpus_root=build/fuzz/corpus
 rm -rf "$corpus_root"
 mkdir -p "$corpus_root"
 
+# Seeds come from the default scene and the shipped effect. A seed pattern
+# that matches nothing is an error: an empty corpus would silently start the
+# target from nothing.
 seed() {  # seed <target> <files...>
   local dir="$corpus_root/$1"
   shift
   mkdir -p "$dir"
   for file in "$@"; do
-    [ -f "$file" ] && cp "$file" "$dir/" || true
+    if [ ! -f "$file" ]; then
+      echo "fuzz.sh: missing seed $file" >&2
+      exit 1
+    fi
+    cp "$file" "$dir/"
   done
 }
 
-seed xfile_fuzz scene/meshes/*.x tests/mesh/data/*.x
+seed xfile_fuzz scene/meshes/*.x
 seed image_fuzz scene/textures/*
-seed effect_translator_fuzz shaders/*.fx
+seed effect_translator_fuzz shaders/DS_prep.fx
 seed scene_lists_fuzz scene/test.meshs scene/test.lights
 seed light_file_fuzz scene/lights/*
 

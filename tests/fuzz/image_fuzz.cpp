@@ -9,6 +9,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kl::texture::Image image;
+    // A device's smaller limits, taken from the first byte, decide before
+    // decoding; whatever decodes must fit them.
+    if (size > 0) {
+        const kl::texture::ImageLimits narrow{1u + data[0] % 64, 1u + data[0] / 4};
+        if (kl::texture::DecodeImage(data, size, image, narrow) == kl::texture::DecodeStatus::Ok &&
+            (image.width > narrow.maxWidth || image.height > narrow.maxHeight)) {
+            __builtin_trap();
+        }
+    }
     if (kl::texture::DecodeImage(data, size, image) != kl::texture::DecodeStatus::Ok) return 0;
     // Large images are valid but would only slow the search down.
     if (image.width > 512 || image.height > 512) return 0;

@@ -27,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SceneTextReader reader(file);
     const int count = CountListEntries(reader);
     if (count < 0) __builtin_trap();
+    // Counting that stops at the first entry it cannot load never counts more.
+    reader.Rewind();
+    const int loadable =
+        CountListEntries(reader, [](const wchar_t* path) { return path[0] != L'x'; });
+    if (loadable < 0 || loadable > count) __builtin_trap();
     int seen = 0;
     const ListLoadOutcome outcome =
         LoadListEntries(reader, count, [&](int index, const wchar_t* path) {

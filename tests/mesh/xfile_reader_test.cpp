@@ -287,6 +287,30 @@ TEST(XFileMalformed, HugeCountsFailWithoutAllocating) {
     EXPECT_EQ(Read(name.Bytes(), g), BuildStatus::Malformed);
 }
 
+// Objects of templates the reader does not use cost nothing to keep; the
+// objects it keeps are bounded, so a file of millions of tiny objects stops
+// long before its tree outgrows the file.
+TEST(XFileMalformed, ManySmallObjectsAreSkippedOrBounded) {
+    const std::string mesh = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";
+    std::string unused = "xof 0303txt 0032\n";
+    for (int i = 0; i < 200000; ++i) unused += "a{}";
+    Geometry g;
+    EXPECT_EQ(Read(unused + mesh + "Header { 1; 0; 1; } b{ c{ 1; } }", g), BuildStatus::Ok);
+    EXPECT_EQ(g.indices.size(), 3u);
+    kl::test::BinaryXWriter binary;
+    for (int i = 0; i < 1000; ++i) binary.Begin("Unused").Ints({1, 2}).End();
+    binary.Begin("Mesh").Ints({3}).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}).Ints({1, 3, 0, 1, 2}).End();
+    EXPECT_EQ(Read(binary.Bytes(), g), BuildStatus::Ok);
+
+    std::string frames = "xof 0303txt 0032\n" + mesh;
+    for (size_t i = 1; i < kl::xfile::kMaxKeptObjects; ++i) frames += "Frame{}";  // with the mesh
+    EXPECT_EQ(Read(frames, g), BuildStatus::Ok);
+    EXPECT_EQ(Read(frames + "Frame{}", g), BuildStatus::Malformed);
+    std::string references = "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n";
+    for (size_t i = 0; i <= kl::xfile::kMaxKeptObjects; ++i) references += "{a}";
+    EXPECT_EQ(Read(references + "}", g), BuildStatus::Malformed);
+}
+
 TEST(XFileMalformed, DeepNestingFailsWithoutExhaustingTheStack) {
     std::string text = "xof 0303txt 0032 ";
     for (int i = 0; i < 100000; ++i) text += "Frame {";

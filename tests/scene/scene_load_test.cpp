@@ -99,6 +99,20 @@ TEST_F(LoadSceneTest, MissingLightFileIsAWrongScene) {
     EXPECT_EQ(meshList, nullptr);
 }
 
+// Counting stops at the first entry naming no file: a 16 MiB list of short
+// entries is not turned into millions of records before the first one fails.
+TEST_F(LoadSceneTest, LongListsOfMissingFilesCostOneRecord) {
+    std::string lights = "lights\\red.txt\n";
+    for (int i = 0; i < 1000000; ++i) lights += "a\n";
+    WriteFile("test.lights", lights);
+    WriteFile("test.meshs", "meshes\\room.x\n");
+    EXPECT_EQ(Load(), D3DERR_NOTFOUND);
+    ExpectOneErrorBox(L"Wrong scene!");
+    ASSERT_EQ(lightCount, 2);
+    EXPECT_TRUE(lightList[0].loaded);
+    EXPECT_FALSE(lightList[1].loaded);
+}
+
 TEST_F(LoadSceneTest, ShortLightFileIsAWrongScene) {
     WriteFile("lights/short.txt", Lines({"1", "1", "1", "0", "0"}));
     WriteFile("test.lights", "lights\\short.txt\n");

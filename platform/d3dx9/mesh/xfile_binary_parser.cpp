@@ -115,6 +115,7 @@ public:
             if (!in_.ReadText(obj.type)) return ParseStatus::Malformed;
             const ParseStatus s = ParseObjectAfterType(obj, 1);
             if (s != ParseStatus::Ok) return s;
+            if (!SettleLastObject(out.objects, &kept_)) return ParseStatus::TooLarge;
         }
         return ParseStatus::Ok;
     }
@@ -209,6 +210,7 @@ private:
                     break;
                 case kTokenOpenBrace:
                     if (!ParseReference(obj)) return ParseStatus::Malformed;
+                    if (!SettleLastObject(obj.children, &kept_)) return ParseStatus::TooLarge;
                     break;
                 case kTokenName: {
                     obj.children.emplace_back();
@@ -216,6 +218,7 @@ private:
                     if (!in_.ReadText(child.type)) return ParseStatus::Malformed;
                     const ParseStatus s = ParseObjectAfterType(child, depth + 1);
                     if (s != ParseStatus::Ok) return s;
+                    if (!SettleLastObject(obj.children, &kept_)) return ParseStatus::TooLarge;
                     break;
                 }
                 default:
@@ -276,6 +279,7 @@ private:
 
     BinaryReader in_;
     int floatBytes_;
+    size_t kept_ = 0;
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The .x header: "xof ", a version ("0302" or "0303"), the format ("txt " or
 // "bin "; the compressed "tzip"/"bzip" are refused) and the float size
 // ("0032" or "0064").
+#include <strings.h>
+
 #include <cstring>
 
 #include "d3dx9/mesh/xfile_parsers.h"
@@ -19,6 +21,29 @@ bool IsKnownVersion(const uint8_t* field) {
 }
 
 }  // namespace
+
+bool IsReadTemplate(const std::string& type) {
+    static const char* const kRead[] = {"Mesh",
+                                        "Frame",
+                                        "FrameTransformMatrix",
+                                        "MeshNormals",
+                                        "MeshTextureCoords",
+                                        "MeshMaterialList",
+                                        "Material",
+                                        "TextureFilename"};
+    for (const char* name : kRead)
+        if (strcasecmp(type.c_str(), name) == 0) return true;
+    return false;
+}
+
+bool SettleLastObject(std::vector<Object>& siblings, size_t* kept) {
+    const Object& last = siblings.back();
+    if (!last.isReference && last.children.empty() && !IsReadTemplate(last.type)) {
+        siblings.pop_back();
+        return true;
+    }
+    return ++*kept <= kMaxKeptObjects;
+}
 
 ParseStatus ParseXFile(const uint8_t* data, size_t size, Tree& out) {
     out.objects.clear();

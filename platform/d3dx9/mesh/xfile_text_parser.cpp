@@ -140,6 +140,7 @@ public:
             out.objects.emplace_back();
             const ParseStatus s = ParseObjectAfterType(t.text, out.objects.back(), 1);
             if (s != ParseStatus::Ok) return s;
+            if (!SettleLastObject(out.objects, &kept_)) return ParseStatus::TooLarge;
         }
     }
 
@@ -191,12 +192,14 @@ private:
                     break;  // the template's class id; the type name already says it
                 case TokenKind::OpenBrace:
                     if (!ParseReference(obj)) return ParseStatus::Malformed;
+                    if (!SettleLastObject(obj.children, &kept_)) return ParseStatus::TooLarge;
                     break;
                 case TokenKind::Name: {
                     obj.children.emplace_back();
                     const ParseStatus s =
                         ParseObjectAfterType(t.text, obj.children.back(), depth + 1);
                     if (s != ParseStatus::Ok) return s;
+                    if (!SettleLastObject(obj.children, &kept_)) return ParseStatus::TooLarge;
                     break;
                 }
                 default:
@@ -221,6 +224,7 @@ private:
     }
 
     TextLexer lexer_;
+    size_t kept_ = 0;
 };
 
 }  // namespace

@@ -38,10 +38,28 @@ enum class ParseStatus {
     Unsupported,  // compressed formats, unknown version or float size
     Malformed,    // truncated or syntactically broken data
     TooDeep,      // nesting beyond kMaxNesting
+    TooLarge,     // more than kMaxKeptObjects objects kept
 };
 
 // Deeper nesting than this is rejected so that hostile files cannot exhaust the stack.
 constexpr int kMaxNesting = 128;
+
+// Objects of templates the mesh builder does not read (and that hold none it
+// reads) are checked for syntax and dropped, so that a file of millions of
+// tiny objects does not become millions of tree nodes. The nodes kept, data
+// objects and references together, are bounded too: a file keeping more is
+// refused as TooLarge.
+constexpr size_t kMaxKeptObjects = size_t{1} << 18;
+
+// The templates the mesh builder reads: Mesh, Frame, FrameTransformMatrix,
+// MeshNormals, MeshTextureCoords, MeshMaterialList, Material, TextureFilename
+// (any letter case).
+bool IsReadTemplate(const std::string& type);
+
+// Called when the last object of `siblings` is complete: drops it if nothing
+// in it is read, otherwise counts it in *kept. False once *kept passes
+// kMaxKeptObjects.
+bool SettleLastObject(std::vector<Object>& siblings, size_t* kept);
 
 // Parses a whole .x file held in memory. Reads never go past data + size, and
 // every count is checked against the bytes left before anything is allocated.
