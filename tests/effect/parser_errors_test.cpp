@@ -140,6 +140,27 @@ TEST(ParserErrors, LoopsOfMoreThan255IterationsAreRefused) {
     }
 }
 
+// Each pass with shaders is a GL program of its own: an effect holds at
+// most 256 passes, counted over all its techniques.
+TEST(ParserErrors, EffectsOfMoreThan256PassesAreRefused) {
+    auto effect = [](int techniques, int passes) {
+        std::string text = std::string(kShell) + "float4 PS() : COLOR { return 1; }\n";
+        for (int t = 0; t < techniques; ++t) {
+            text += "technique T" + std::to_string(t) + " {\n";
+            for (int p = 0; p < passes; ++p)
+                text +=
+                    "pass P { VertexShader = compile vs_2_0 VS(); "
+                    "PixelShader = compile ps_2_0 PS(); }\n";
+            text += "}\n";
+        }
+        return text;
+    };
+    EXPECT_EQ(ErrorOf(effect(1, 8000)), "test.fx(261,1): effect has more than 256 passes");
+    EXPECT_EQ(ErrorOf(effect(2, 129)), "test.fx(263,1): effect has more than 256 passes");
+    const Translation ok = Translate(effect(2, 128));
+    EXPECT_TRUE(ok.ok) << ok.error;
+}
+
 TEST(ParserErrors, GarbageBytesFailCleanly) {
     const std::string garbage("\x01\xff\xfe technique", 13);
     EXPECT_EQ(ErrorOf(garbage), "test.fx(1,1): unexpected byte 1");

@@ -10,6 +10,11 @@
 namespace kl::hlsl {
 namespace {
 
+// Every pass with shaders becomes its own GL program (a few hundred kilobytes
+// each on llvmpipe), so the passes of one effect are bounded: a file of 8000
+// one-line passes would otherwise take gigabytes.
+constexpr size_t kMaxPasses = 256;
+
 const VarDecl* FindGlobal(const Module& module, const std::string& name) {
     for (const auto& g : module.globals)
         if (g->name == name) return g.get();
@@ -76,6 +81,12 @@ CompiledEffect CompileEffect(const std::string& path, const std::string& text,
     if (module.techniques.empty()) {
         SourceLocation where{std::make_shared<const std::string>(path), 1, 1};
         Fail(where, "effect has no technique");
+    }
+    size_t passCount = 0;
+    for (const TechniqueDecl& t : module.techniques) {
+        for (const PassDecl& p : t.passes)
+            if (++passCount > kMaxPasses)
+                Fail(p.where, "effect has more than " + std::to_string(kMaxPasses) + " passes");
     }
     for (const TechniqueDecl& t : module.techniques) {
         CompiledTechnique tech;
