@@ -11,9 +11,8 @@
 // True when a file (not a folder) exists at the path.
 bool FileExistsAt(const wchar_t* path);
 
-// Opens the file at the path for reading its bytes, or returns nullptr. `\` is
-// read as a folder separator, and where no file has the exact name, a file
-// whose name differs only in letter case is taken, so scenes written for a
-// case-insensitive file system open everywhere. A path holding a character
-// above 0xFF (which no 8-bit scene file can produce) is not opened.
+// Opens the file (not a folder) at the path for reading its bytes, or returns
+// nullptr. The path names the same file as for FileExistsAt and the D3DX
+// loaders: `\` separates folders and, where the file system tells letter case
+// apart, a name that differs only in case is found too.
 std::FILE* OpenSceneFile(const wchar_t* path);

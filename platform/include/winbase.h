@@ -2,6 +2,8 @@
 // loading, the command line, files, environment and version queries.
 #pragma once
 
+#include <cstdio>
+
 #include "windef.h"
 
 #define INFINITE 0xFFFFFFFF
@@ -101,6 +103,10 @@ void WINAPI OutputDebugStringW(LPCWSTR lpOutputString);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 }
+
+// The C runtime's fopen for wide paths (declared by <stdio.h> on Windows). On
+// this platform the path is mapped as for every other file function.
+extern "C" FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);
 
 // The program's Unicode window entry, written by the application and called
 // by the runtime's start-up code (on this platform: platform/entry).

@@ -1,4 +1,4 @@
-// Environment strings, file attributes and launching programs.
+// Environment strings, file attributes, opening files and launching programs.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cwctype>
 #include <string>
@@ -137,6 +138,12 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
     if (S_ISDIR(info.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if (::access(path.c_str(), W_OK) != 0) attributes |= FILE_ATTRIBUTE_READONLY;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+FILE* _wfopen(const wchar_t* filename, const wchar_t* mode) {
+    if (!filename || !mode) return nullptr;
+    const std::string path = kl::platform::ResolvePlatformPath(filename);
+    return std::fopen(path.c_str(), kl::platform::ToUtf8(mode).c_str());
 }
 
 // Opens a file the way a double click would. Only programs can be opened

@@ -140,6 +140,16 @@ TEST_F(SceneLightTest, OpensPathsWithBackslashesInAnyLetterCase) {
     EXPECT_EQ(light.Load(nullptr, L"lights\\red.txt"), S_OK);
 }
 
+// A list byte above 0x7F widens to the character of that code; the file is
+// found under that character's name, as a mesh file of the same name is.
+TEST_F(SceneLightTest, NameWithCharactersBeyondAsciiOpens) {
+    WriteFile("lights/\xC3\xA9t\xC3\xA9.txt",
+              Lines({"1", "0", "0", "0", "0", "0", "0", "0", "0", "5", "2"}));
+    SceneLight light;
+    EXPECT_EQ(light.Load(nullptr, L"lights\\\u00E9t\u00E9.txt"), S_OK);
+    EXPECT_FLOAT_EQ(light.radius, 5.0f);
+}
+
 TEST(SceneLightUpdateTest, DefaultsBeforeLoading) {
     SceneLight light;
     ExpectVector(light.colour, 1.0f, 1.0f, 1.0f, 0.0f);
