@@ -7,20 +7,22 @@
 namespace kl::gl {
 namespace {
 
-std::string ShaderLog(GLuint shader) {
+// Shaders and programs keep their info logs behind the same pair of calls.
+template <typename GetParameter, typename GetLog>
+std::string InfoLog(GLuint object, GetParameter getParameter, GetLog getLog) {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    glGetShaderInfoLog(shader, length, nullptr, text.data());
+    getLog(object, length, nullptr, text.data());
     return text.data();
 }
 
+std::string ShaderLog(GLuint shader) {
+    return InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+}
+
 std::string ProgramLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    glGetProgramInfoLog(program, length, nullptr, text.data());
-    return text.data();
+    return InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 GLuint CompileStage(GLenum stage, const std::string& source, const ProgramErrors& onError) {
