@@ -133,6 +133,8 @@ void Device::DestroyGlObjects() {
     keptPrograms_.clear();
     for (void* frame : framesInFlight_) glDeleteSync(static_cast<GLsync>(frame));
     framesInFlight_.clear();
+    for (void* batch : drawBatchesInFlight_) glDeleteSync(static_cast<GLsync>(batch));
+    drawBatchesInFlight_.clear();
     glBindProgramPipeline(0);
     glDeleteProgramPipelines(1, &pipeline_);
     pipeline_ = 0;

@@ -176,6 +176,7 @@ private:
     // device_draw.cpp
     // D3D_OK to draw, S_FALSE to skip silently (lost device), or an error.
     HRESULT PrepareDraw();
+    void LimitDrawsInFlight();
     const std::vector<D3DVERTEXELEMENT9>* ActiveElements();
     void ApplyViewport();
     void ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
@@ -271,6 +272,9 @@ private:
     // GL fence syncs of presented frames not yet known to be finished,
     // oldest first.
     std::deque<void*> framesInFlight_;
+    // The same for batches of draws within a frame (device_draw.cpp).
+    std::deque<void*> drawBatchesInFlight_;
+    unsigned drawsSinceFence_ = 0;
     int defaultPoolResources_ = 0;
     CooperativeState cooperative_ = CooperativeState::Operational;
     bool forcedLoss_ = false;

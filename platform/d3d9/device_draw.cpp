@@ -24,6 +24,15 @@ namespace {
 // whatever GL's own tie rule is.
 constexpr float kHalfPixelShift = 0.5f - 1.0f / 64.0f;
 
+// A frame of many thousand draws must not queue all of them: a software
+// driver keeps each queued draw's state (some 40 KB on llvmpipe) until it
+// has rasterised it, so 100000 lights would hold gigabytes. Every
+// kDrawsPerBatch draws are submitted with a fence, and the CPU waits while
+// more than kMaxBatchesInFlight batches are unfinished.
+constexpr unsigned kDrawsPerBatch = 256;
+constexpr size_t kMaxBatchesInFlight = 2;
+constexpr GLuint64 kBatchWaitNanoseconds = 10'000'000'000;
+
 bool HasUsage(const std::vector<D3DVERTEXELEMENT9>& elements, BYTE usage) {
     return std::any_of(elements.begin(), elements.end(),
                        [usage](const D3DVERTEXELEMENT9& e) { return e.Usage == usage; });
@@ -226,6 +235,19 @@ void Device::BindVertexBuffers(const std::array<unsigned, 16>& buffers,
                                       static_cast<GLsizei>(strides[stream]));
 }
 
+void Device::LimitDrawsInFlight() {
+    if (++drawsSinceFence_ < kDrawsPerBatch) return;
+    drawsSinceFence_ = 0;
+    drawBatchesInFlight_.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+    glFlush();
+    while (drawBatchesInFlight_.size() > kMaxBatchesInFlight) {
+        GLsync oldest = static_cast<GLsync>(drawBatchesInFlight_.front());
+        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kBatchWaitNanoseconds);
+        glDeleteSync(oldest);
+        drawBatchesInFlight_.pop_front();
+    }
+}
+
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const GLenum mode = DecodePrimitiveType(type);
     if (mode == 0) return D3DERR_INVALIDCALL;
@@ -238,6 +260,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     glDrawArrays(mode, static_cast<GLint>(startVertex),
                  static_cast<GLsizei>(VertexCount(type, primitiveCount)));
     KL_GL_CHECK();
+    LimitDrawsInFlight();
     return D3D_OK;
 }
 
@@ -267,6 +290,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
         glDrawElementsBaseVertex(mode, indexCount, indexType, firstIndex, baseVertexIndex);
     }
     KL_GL_CHECK();
+    LimitDrawsInFlight();
     return D3D_OK;
 }
 
@@ -310,6 +334,7 @@ HRESULT Device::DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     else
         glDrawArrays(mode, 0, static_cast<GLsizei>(count));
     KL_GL_CHECK();
+    LimitDrawsInFlight();
     return D3D_OK;
 }
 
