@@ -1,6 +1,7 @@
 // The platform-internal interface through which the D3DX layer drives a device.
 #include "d3d9/device.h"
 #include "d3d9/device_bridge.h"
+#include "d3d9/states.h"
 #include "d3d9/texture.h"
 
 namespace kl::d3d9 {
@@ -59,6 +60,11 @@ void KeepProgram(IDirect3DDevice9* device, const std::string& vertex, const std:
 
 void BindShaderStage(IDirect3DDevice9* device, ShaderStage stage, const ProgramBinding* program) {
     if (device) AsDevice(device)->BindShaderStage(stage, program);
+}
+
+int SamplerTextureUnit(DWORD sampler) {
+    const DWORD slot = SamplerSlot(sampler);
+    return slot < kSamplerCount ? static_cast<int>(slot) : -1;
 }
 
 unsigned TextureGlName(IDirect3DBaseTexture9* texture) {

@@ -85,6 +85,10 @@ unsigned TakeKeptProgram(IDirect3DDevice9* device, const std::string& vertex,
 void KeepProgram(IDirect3DDevice9* device, const std::string& vertex, const std::string& fragment,
                  unsigned program);
 
+// The GL texture unit that a Direct3D sampler number (0-15, or
+// D3DVERTEXTEXTURESAMPLER0-3) reads; -1 for an invalid one.
+int SamplerTextureUnit(DWORD sampler);
+
 // GL texture name and target behind a Direct3D texture of this platform
 // (0 for nullptr).
 unsigned TextureGlName(IDirect3DBaseTexture9* texture);

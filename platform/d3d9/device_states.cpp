@@ -25,26 +25,30 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 }
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-    return states_.SetSamplerState(sampler, type, value) ? D3D_OK : D3DERR_INVALIDCALL;
+    return states_.SetSamplerState(SamplerSlot(sampler), type, value) ? D3D_OK
+                                                                       : D3DERR_INVALIDCALL;
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {
-    if (!value || sampler >= kSamplerCount || type == 0 ||
+    const DWORD slot = SamplerSlot(sampler);
+    if (!value || slot >= kSamplerCount || type == 0 ||
         static_cast<DWORD>(type) >= kSamplerStateCount)
         return D3DERR_INVALIDCALL;
-    *value = states_.SamplerState(sampler, type);
+    *value = states_.SamplerState(slot, type);
     return D3D_OK;
 }
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
-    if (stage >= kSamplerCount) return D3DERR_INVALIDCALL;
-    textures_[stage] = texture;
+    const DWORD slot = SamplerSlot(stage);
+    if (slot >= kSamplerCount) return D3DERR_INVALIDCALL;
+    textures_[slot] = texture;
     return D3D_OK;
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
-    if (!texture || stage >= kSamplerCount) return D3DERR_INVALIDCALL;
-    *texture = textures_[stage];
+    const DWORD slot = SamplerSlot(stage);
+    if (!texture || slot >= kSamplerCount) return D3DERR_INVALIDCALL;
+    *texture = textures_[slot];
     if (*texture) (*texture)->AddRef();
     return D3D_OK;
 }

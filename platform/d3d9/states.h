@@ -11,7 +11,20 @@
 namespace kl::d3d9 {
 
 constexpr DWORD kRenderStateCount = 256;
-constexpr DWORD kSamplerCount = 16;
+// Sampler slots: the pixel shader's 16, then the vertex shader's 4
+// (D3DVERTEXTEXTURESAMPLER0-3). A slot is also the GL texture unit.
+constexpr DWORD kPixelSamplerCount = 16;
+constexpr DWORD kVertexSamplerCount = 4;
+constexpr DWORD kSamplerCount = kPixelSamplerCount + kVertexSamplerCount;
+
+// The slot of a Direct3D sampler number; kSamplerCount for an invalid one.
+inline DWORD SamplerSlot(DWORD sampler) {
+    if (sampler < kPixelSamplerCount) return sampler;
+    if (sampler >= D3DVERTEXTEXTURESAMPLER0 &&
+        sampler < D3DVERTEXTEXTURESAMPLER0 + kVertexSamplerCount)
+        return kPixelSamplerCount + (sampler - D3DVERTEXTEXTURESAMPLER0);
+    return kSamplerCount;
+}
 constexpr DWORD kSamplerStateCount = 14;
 
 // The GL state that Direct3D state maps to, as last sent to GL.

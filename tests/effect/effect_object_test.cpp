@@ -654,6 +654,36 @@ technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile p
     ramp->Release();
 }
 
+// A vs_3_0 vertex shader reads a texture through the first vertex sampler;
+// here a one-texel texture gives every vertex the colour 0x336699.
+TEST_F(EffectStyles, VertexShadersReadTexturesThroughVertexSamplers) {
+    ASSERT_EQ(CreateFromText(R"(
+texture heightTexture;
+sampler heights = sampler_state { Texture = <heightTexture>; MinFilter = Point; MagFilter = Point; MipFilter = None; };
+struct VOut { float4 pos : POSITION; float4 c : COLOR0; };
+VOut VS(float4 p : POSITION, float2 uv : TEXCOORD0) { VOut o; o.pos = p; o.c = tex2Dlod(heights, float4(uv, 0, 0)); return o; }
+float4 PS(float4 c : COLOR0) : COLOR { return c; }
+technique T { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); ZEnable = false; CullMode = None; } }
+)"),
+              S_OK);
+    IDirect3DTexture9* texture = RowTexture({0xff336699});
+    ASSERT_EQ(effect_->SetTexture("heightTexture", texture), S_OK);
+    RunPasses([&] {
+        IDirect3DBaseTexture9* bound = nullptr;
+        EXPECT_EQ(device_->GetTexture(D3DVERTEXTEXTURESAMPLER0, &bound), S_OK);
+        EXPECT_EQ(bound, texture);
+        if (bound) bound->Release();
+        DrawQuad();
+    });
+    ExpectColour(Pixel(kSize / 2, kSize / 2), 0x33, 0x66, 0x99);
+    IDirect3DBaseTexture9* after = nullptr;
+    EXPECT_EQ(device_->GetTexture(D3DVERTEXTEXTURESAMPLER0, &after), S_OK);
+    EXPECT_EQ(after, nullptr) << "End restores the vertex sampler";
+    EXPECT_EQ(device_->SetTexture(D3DVERTEXTEXTURESAMPLER3 + 1, texture), D3DERR_INVALIDCALL);
+    effect_->SetTexture("heightTexture", nullptr);
+    texture->Release();
+}
+
 // Texture[n], Sampler[n] and indexed sampler states in a pass feed the stages
 // that register-bound shader samplers read: s0 sees a solid 0x40 red, s1 the
 // ramp through its sampler_state. Each pixel is s0 + s1 / 2.

@@ -99,14 +99,20 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
                     pass.uniforms.push_back(UniformSlot{i, stage, location, 0});
         }
     }
-    for (const hlsl::GeneratedSampler& s : program.samplers) {
-        SamplerSlot slot{s.stage, -1, {}};
-        const int location = UniformLocation(pass.pixel.glProgram, s.glslName);
-        if (location >= 0) UploadSamplerStage(pass.pixel.glProgram, location, s.stage);
-        const long sampler = ParameterIndex(s.name);
-        if (sampler >= 0 && !AddSamplerParameter(static_cast<size_t>(sampler), slot, error))
-            return false;
-        pass.samplers.push_back(std::move(slot));
+    for (const bool vertex : {false, true}) {
+        for (const hlsl::GeneratedSampler& s : vertex ? program.vertexSamplers : program.samplers) {
+            const int stage = vertex ? D3DVERTEXTEXTURESAMPLER0 + s.stage : s.stage;
+            const unsigned glProgram = vertex ? pass.vertex.glProgram : pass.pixel.glProgram;
+            SamplerSlot slot{stage, -1, {}};
+            const int location = UniformLocation(glProgram, s.glslName);
+            if (location >= 0)
+                UploadSamplerStage(glProgram, location,
+                                   kl::d3d9::SamplerTextureUnit(static_cast<DWORD>(stage)));
+            const long sampler = ParameterIndex(s.name);
+            if (sampler >= 0 && !AddSamplerParameter(static_cast<size_t>(sampler), slot, error))
+                return false;
+            pass.samplers.push_back(std::move(slot));
+        }
     }
     // After the shaders' samplers, so that the pass's own settings win.
     for (const hlsl::StateAssignment* s : stageStates)

@@ -331,6 +331,12 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
             std::make_unique<EntryWriter>(module, Stage::Vertex, *pass.vertexShader, &varyings));
         out.vertexSource = writers.back()->Source(prologues.vertex);
         out.inputs = writers.back()->Inputs();
+        // vs_3_0 reads textures through the four vertex samplers.
+        int stage = 0;
+        for (const VarDecl* s : writers.back()->Writer().UsedSamplers()) {
+            if (stage >= 4) Fail(s->where, "more than 4 samplers in one vertex shader");
+            out.vertexSamplers.push_back(GeneratedSampler{s->name, GlslIdentifier(s->name), stage++});
+        }
     }
     if (pass.pixelShader) {
         writers.push_back(std::make_unique<EntryWriter>(

@@ -55,7 +55,8 @@ struct GeneratedPass {
     std::string fragmentSource;
     std::vector<GeneratedInput> inputs;
     std::vector<GeneratedUniform> uniforms;
-    std::vector<GeneratedSampler> samplers;
+    std::vector<GeneratedSampler> samplers;        // stage: the pixel sampler 0-15
+    std::vector<GeneratedSampler> vertexSamplers;  // stage: the vertex sampler 0-3
 };
 
 struct ShaderPrologues {

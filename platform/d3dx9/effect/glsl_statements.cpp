@@ -36,7 +36,6 @@ Value ShaderWriter::UseGlobal(const VarDecl& g, const SourceLocation& where) {
         return true;
     };
     if (g.type.IsSampler()) {
-        if (stage_ == Stage::Vertex) Fail(where, "samplers in vertex shaders are not supported");
         remember(samplers_);
         return Value{name, g.type, false, &g};
     }
