@@ -24,9 +24,8 @@ typedef void(CALLBACK* FrameUpdateCallback)(IDirect3DDevice9* device, double tim
                                             void* context);
 typedef void(CALLBACK* FrameDrawCallback)(IDirect3DDevice9* device, double time, float elapsed,
                                           void* context);
-typedef LRESULT(CALLBACK* MessageCallback)(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam, bool* noFurtherProcessing,
-                                           void* context);
+typedef LRESULT(CALLBACK* MessageCallback)(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           bool* noFurtherProcessing, void* context);
 
 // The nine function slots followed by their nine context values.
 struct FrameworkCallbacks {

@@ -100,10 +100,10 @@ HRESULT CreateFrameworkWindow(const WCHAR* title, HINSTANCE instance, HICON icon
     state.SetWindowTitle(title);
 
     // Not shown yet: the device change shows it once it has its final size.
-    HWND window = CreateWindowExW(0, kFrameworkWindowClass, title, WS_OVERLAPPEDWINDOW, x, y,
-                                  RectExtent(rect.left, rect.right),
-                                  RectExtent(rect.top, rect.bottom), nullptr, menu, instance,
-                                  nullptr);
+    HWND window =
+        CreateWindowExW(0, kFrameworkWindowClass, title, WS_OVERLAPPEDWINDOW, x, y,
+                        RectExtent(rect.left, rect.right), RectExtent(rect.top, rect.bottom),
+                        nullptr, menu, instance, nullptr);
     if (!window) return LastErrorResult();
 
     state.SetWindowCreated(true);

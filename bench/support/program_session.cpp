@@ -23,9 +23,8 @@ MessageCallback programMessageHandler = nullptr;
 // (its WM_GETMINMAXINFO answer, which the window layer holds to as Windows
 // does). The harness lowers that limit and passes every other message on to
 // the program's own handler.
-LRESULT CALLBACK SmallWindowMessageHandler(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam, bool* noFurtherProcessing,
-                                           void* context) {
+LRESULT CALLBACK SmallWindowMessageHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           bool* noFurtherProcessing, void* context) {
     if (message == WM_GETMINMAXINFO) {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{1, 1};
         *noFurtherProcessing = true;

@@ -69,7 +69,7 @@ DesktopSize VirtualDesktopSize() {
     Log(LogLevel::Warning,
         "KESTRALUNE_DESKTOP=%s is not <width>x<height> with sides from %ld to %ld; using %dx%d",
         value->c_str(), kSmallestDesktopSide, kLargestDesktopSide, kDefaultDesktop.width,
-                 kDefaultDesktop.height);
+        kDefaultDesktop.height);
     return kDefaultDesktop;
 }
 

@@ -149,8 +149,8 @@ HRESULT Device::PrepareDraw() {
     const ProgramBinding& pixel = PixelProgram();
     ProgramBinding::Prologue& v = vertex.prologue;
     ProgramBinding::Prologue& p = pixel.prologue;
-    if (v.halfPixel >= 0 && (!v.uploaded || halfPixel[0] != v.halfPixelValue[0] ||
-                             halfPixel[1] != v.halfPixelValue[1]))
+    if (v.halfPixel >= 0 &&
+        (!v.uploaded || halfPixel[0] != v.halfPixelValue[0] || halfPixel[1] != v.halfPixelValue[1]))
         glProgramUniform2f(vertex.glProgram, v.halfPixel, halfPixel[0], halfPixel[1]);
     v.halfPixelValue[0] = halfPixel[0];
     v.halfPixelValue[1] = halfPixel[1];

@@ -25,8 +25,7 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 }
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-    return states_.SetSamplerState(SamplerSlot(sampler), type, value) ? D3D_OK
-                                                                       : D3DERR_INVALIDCALL;
+    return states_.SetSamplerState(SamplerSlot(sampler), type, value) ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {

@@ -70,8 +70,8 @@ FixedFunction::FixedFunction() {
     const std::string version = "#version 450 core\n";
     vertex_.glProgram =
         gl::LinkStageProgram(GL_VERTEX_SHADER, version + kVertexPrologueGlsl + VertexBody(), &log_);
-    pixel_.glProgram =
-        gl::LinkStageProgram(GL_FRAGMENT_SHADER, version + kFragmentPrologueGlsl + kPixelBody, &log_);
+    pixel_.glProgram = gl::LinkStageProgram(GL_FRAGMENT_SHADER,
+                                            version + kFragmentPrologueGlsl + kPixelBody, &log_);
     if (!Ok()) return;
     vertex_.inputs = {{D3DDECLUSAGE_POSITION, 0, 0},
                       {D3DDECLUSAGE_POSITIONT, 0, 0},

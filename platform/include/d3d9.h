@@ -79,7 +79,8 @@ struct IDirect3D9 : public IUnknown {
     virtual UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT Adapter, D3DFORMAT Format) = 0;
     virtual HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT Adapter, D3DFORMAT Format, UINT Mode,
                                                        D3DDISPLAYMODE* pMode) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT Adapter,
+                                                            D3DDISPLAYMODE* pMode) = 0;
     virtual HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType,
                                                       D3DFORMAT AdapterFormat,
                                                       D3DFORMAT BackBufferFormat,
@@ -98,10 +99,10 @@ struct IDirect3D9 : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType,
                                                     D3DCAPS9* pCaps) = 0;
     virtual HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT Adapter) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType,
-                                                   HWND hFocusWindow, DWORD BehaviorFlags,
-                                                   D3DPRESENT_PARAMETERS* pPresentationParameters,
-                                                   IDirect3DDevice9** ppReturnedDeviceInterface) = 0;
+    virtual HRESULT STDMETHODCALLTYPE
+    CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+                 D3DPRESENT_PARAMETERS* pPresentationParameters,
+                 IDirect3DDevice9** ppReturnedDeviceInterface) = 0;
 };
 
 struct IDirect3DDevice9 : public IUnknown {
@@ -170,20 +171,19 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType,
                                                     UINT StartVertex, UINT PrimitiveCount) = 0;
     virtual HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType,
-                                                           INT BaseVertexIndex,
-                                                           UINT MinVertexIndex, UINT NumVertices,
-                                                           UINT startIndex, UINT primCount) = 0;
+                                                           INT BaseVertexIndex, UINT MinVertexIndex,
+                                                           UINT NumVertices, UINT startIndex,
+                                                           UINT primCount) = 0;
     virtual HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType,
                                                       UINT PrimitiveCount,
                                                       const void* pVertexStreamZeroData,
                                                       UINT VertexStreamZeroStride) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(
-        D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
-        UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
-        const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) = 0;
     virtual HRESULT STDMETHODCALLTYPE
-    CreateVertexDeclaration(const D3DVERTEXELEMENT9* pVertexElements,
-                            IDirect3DVertexDeclaration9** ppDecl) = 0;
+    DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
+                           UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
+                           const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(
+        const D3DVERTEXELEMENT9* pVertexElements, IDirect3DVertexDeclaration9** ppDecl) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) = 0;
     virtual HRESULT STDMETHODCALLTYPE
     GetVertexDeclaration(IDirect3DVertexDeclaration9** ppDecl) = 0;

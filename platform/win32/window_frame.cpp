@@ -24,8 +24,8 @@ bool HasStyle(DWORD style, DWORD bits) {
 // An edge moved outwards by a frame, held at the ends of the LONG range
 // where a caller's rectangle (any values) would overflow.
 LONG MovedEdge(LONG edge, LONG by) {
-    return static_cast<LONG>(std::clamp<int64_t>(static_cast<int64_t>(edge) + by, INT32_MIN,
-                                                 INT32_MAX));
+    return static_cast<LONG>(
+        std::clamp<int64_t>(static_cast<int64_t>(edge) + by, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -64,8 +64,10 @@ RECT WindowRectForClient(const RECT& client, const Window& window) {
 }
 
 RECT BoundedWindowRect(int64_t x, int64_t y, int64_t width, int64_t height) {
-    const LONG left = static_cast<LONG>(std::clamp<int64_t>(x, kMinimumCoordinate, kMaximumCoordinate));
-    const LONG top = static_cast<LONG>(std::clamp<int64_t>(y, kMinimumCoordinate, kMaximumCoordinate));
+    const LONG left =
+        static_cast<LONG>(std::clamp<int64_t>(x, kMinimumCoordinate, kMaximumCoordinate));
+    const LONG top =
+        static_cast<LONG>(std::clamp<int64_t>(y, kMinimumCoordinate, kMaximumCoordinate));
     const LONG cx = static_cast<LONG>(std::clamp<int64_t>(width, 0, kMaximumCoordinate));
     const LONG cy = static_cast<LONG>(std::clamp<int64_t>(height, 0, kMaximumCoordinate));
     return RECT{left, top, left + cx, top + cy};

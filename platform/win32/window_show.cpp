@@ -263,10 +263,10 @@ BOOL WINAPI SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* lpwndpl) {
     }
     const POINT origin = WorkspaceOrigin();
     const RECT& normal = lpwndpl->rcNormalPosition;
-    window->normalRect = BoundedWindowRect(
-        static_cast<int64_t>(normal.left) + origin.x, static_cast<int64_t>(normal.top) + origin.y,
-        static_cast<int64_t>(normal.right) - normal.left,
-        static_cast<int64_t>(normal.bottom) - normal.top);
+    window->normalRect = BoundedWindowRect(static_cast<int64_t>(normal.left) + origin.x,
+                                           static_cast<int64_t>(normal.top) + origin.y,
+                                           static_cast<int64_t>(normal.right) - normal.left,
+                                           static_cast<int64_t>(normal.bottom) - normal.top);
     window->restoreToMaximized = (lpwndpl->flags & WPF_RESTORETOMAXIMIZED) != 0;
     if (!window->minimized && !window->maximized) {
         const RECT oldClient = ClientRectInScreen(*window);

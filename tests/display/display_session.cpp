@@ -29,7 +29,9 @@ void Sleep(double seconds) {
 }
 
 // A window that goes away between two requests is no reason to stop a test.
-int IgnoreXErrors(::Display*, XErrorEvent*) { return 0; }
+int IgnoreXErrors(::Display*, XErrorEvent*) {
+    return 0;
+}
 
 void RedirectOutput(int target, const char* path) {
     const int file = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -50,8 +52,8 @@ VirtualDisplay::VirtualDisplay() {
         RedirectOutput(STDOUT_FILENO, "/dev/null");
         RedirectOutput(STDERR_FILENO, "/dev/null");
         const std::string fd = std::to_string(pipeEnds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeEnds[1]);
@@ -87,7 +89,8 @@ RunningProgram::RunningProgram(const VirtualDisplay& display,
         RedirectOutput(STDOUT_FILENO, "/dev/null");
         RedirectOutput(STDERR_FILENO, errors.c_str());
         std::vector<char*> argv{const_cast<char*>("./kestralune")};
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         execv("./kestralune", argv.data());
         _exit(127);
@@ -139,9 +142,9 @@ e2e::Image RunningProgram::Screenshot() const {
     e2e::Image shot;
     const WindowGeometry geometry = Geometry();
     if (geometry.width <= 0 || geometry.height <= 0) return shot;
-    XImage* image = XGetImage(display_.Connection(), window_, 0, 0,
-                              static_cast<unsigned>(geometry.width),
-                              static_cast<unsigned>(geometry.height), AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display_.Connection(), window_, 0, 0, static_cast<unsigned>(geometry.width),
+                  static_cast<unsigned>(geometry.height), AllPlanes, ZPixmap);
     if (!image) return shot;
     shot.width = geometry.width;
     shot.height = geometry.height;
@@ -159,8 +162,8 @@ e2e::Image RunningProgram::Screenshot() const {
     return shot;
 }
 
-e2e::Image RunningProgram::WaitForPicture(double seconds, const e2e::Image* other,
-                                          double fraction, int threshold) const {
+e2e::Image RunningProgram::WaitForPicture(double seconds, const e2e::Image* other, double fraction,
+                                          int threshold) const {
     const auto deadline = Deadline(seconds);
     while (Clock::now() < deadline) {
         e2e::Image shot = Screenshot();
@@ -217,7 +220,8 @@ e2e::Image RunningProgram::WaitForSteadyPicture(double seconds) const {
     while (Clock::now() < deadline) {
         Sleep(1.5);
         e2e::Image after = Screenshot();
-        if (after.LitFraction(24) > 0.4 && DifferingFraction(before, after, 8) < 0.001) return after;
+        if (after.LitFraction(24) > 0.4 && DifferingFraction(before, after, 8) < 0.001)
+            return after;
         before = std::move(after);
     }
     return {};
@@ -307,8 +311,8 @@ double DifferingFraction(const e2e::Image& a, const e2e::Image& b, int threshold
 }
 
 bool SanitizerReported(const std::string& errorOutput) {
-    for (const char* mark : {"AddressSanitizer", "LeakSanitizer", "runtime error:",
-                             "UndefinedBehaviorSanitizer"}) {
+    for (const char* mark :
+         {"AddressSanitizer", "LeakSanitizer", "runtime error:", "UndefinedBehaviorSanitizer"}) {
         if (errorOutput.find(mark) != std::string::npos) return true;
     }
     return false;

@@ -43,7 +43,9 @@ void WorkingDirectory::Write(const std::string& name, const std::string& content
     std::ofstream(path_ / name, std::ios::binary) << contents;
 }
 
-void WorkingDirectory::Remove(const std::string& name) const { fs::remove_all(path_ / name); }
+void WorkingDirectory::Remove(const std::string& name) const {
+    fs::remove_all(path_ / name);
+}
 
 ProgramResult RunProgram(const WorkingDirectory& directory, const std::vector<std::string>& env,
                          const std::vector<std::string>& arguments, int timeoutSeconds) {

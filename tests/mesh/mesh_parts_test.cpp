@@ -115,8 +115,8 @@ TEST(EffectInstances, DefaultsFollowTheMaterial) {
     ASSERT_EQ(instances[0].NumDefaults, 5u);
     ASSERT_EQ(instances[1].NumDefaults, 6u);
 
-    const char* const names[] = {"Diffuse", "Power", "Specular", "Emissive", "Ambient",
-                                 "Texture0@Name"};
+    const char* const names[] = {"Diffuse",  "Power",   "Specular",
+                                 "Emissive", "Ambient", "Texture0@Name"};
     for (DWORD i = 0; i < instances[1].NumDefaults; ++i) {
         EXPECT_STREQ(instances[1].pDefaults[i].pParamName, names[i]) << "default " << i;
     }

@@ -66,9 +66,9 @@ TEST(WindowGeometry, ExtremeValuesAreClampedInsteadOfOverflowing) {
     ExpectRect(rect, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
 
     kl::test::RegisterTestClass();
-    const HWND window = CreateWindowExW(0, kl::test::kTestClassName, L"Huge", WS_POPUP, INT32_MAX,
-                                        INT32_MAX, INT32_MAX, INT32_MAX, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr);
+    const HWND window =
+        CreateWindowExW(0, kl::test::kTestClassName, L"Huge", WS_POPUP, INT32_MAX, INT32_MAX,
+                        INT32_MAX, INT32_MAX, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
     ExpectRect(WindowRectOf(window), 32767, 32767, 65534, 65534);
     ExpectRect(ClientOf(window), 0, 0, 32767, 32767);

@@ -11,8 +11,7 @@ D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1,
         for (int col = 0; col < 4; ++col) {
             product.m[row][col] = pM1->m[row][0] * pM2->m[0][col] +
                                   pM1->m[row][1] * pM2->m[1][col] +
-                                  pM1->m[row][2] * pM2->m[2][col] +
-                                  pM1->m[row][3] * pM2->m[3][col];
+                                  pM1->m[row][2] * pM2->m[2][col] + pM1->m[row][3] * pM2->m[3][col];
         }
     }
     *pOut = product;
@@ -75,8 +74,7 @@ FLOAT WINAPI D3DXMatrixDeterminant(const D3DXMATRIX* pM) {
 
 // General 4x4 inverse (adjugate over determinant). Returns nullptr and leaves
 // pOut untouched when the matrix is singular, as D3DX does.
-D3DXMATRIX* WINAPI D3DXMatrixInverse(D3DXMATRIX* pOut, FLOAT* pDeterminant,
-                                     const D3DXMATRIX* pM) {
+D3DXMATRIX* WINAPI D3DXMatrixInverse(D3DXMATRIX* pOut, FLOAT* pDeterminant, const D3DXMATRIX* pM) {
     float cofactors[4][4];
     ComputeCofactors(*pM, cofactors);
     const float determinant = pM->_11 * cofactors[0][0] + pM->_12 * cofactors[0][1] +
@@ -127,13 +125,11 @@ D3DXMATRIX* WINAPI D3DXMatrixRotationZ(D3DXMATRIX* pOut, FLOAT Angle) {
 
 D3DXMATRIX* WINAPI D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION* pQ) {
     const float x = pQ->x, y = pQ->y, z = pQ->z, w = pQ->w;
-    *pOut = D3DXMATRIX(1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + z * w),
-                       2.0f * (x * z - y * w), 0.0f,  //
-                       2.0f * (x * y - z * w), 1.0f - 2.0f * (x * x + z * z),
-                       2.0f * (y * z + x * w), 0.0f,  //
-                       2.0f * (x * z + y * w), 2.0f * (y * z - x * w),
-                       1.0f - 2.0f * (x * x + y * y), 0.0f,  //
-                       0.0f, 0.0f, 0.0f, 1.0f);
+    *pOut = D3DXMATRIX(
+        1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + z * w), 2.0f * (x * z - y * w), 0.0f,  //
+        2.0f * (x * y - z * w), 1.0f - 2.0f * (x * x + z * z), 2.0f * (y * z + x * w), 0.0f,  //
+        2.0f * (x * z + y * w), 2.0f * (y * z - x * w), 1.0f - 2.0f * (x * x + y * y), 0.0f,  //
+        0.0f, 0.0f, 0.0f, 1.0f);
     return pOut;
 }
 
@@ -167,13 +163,13 @@ D3DXMATRIX* WINAPI D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye,
     return pOut;
 }
 
-D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, FLOAT fovy, FLOAT Aspect,
-                                              FLOAT zn, FLOAT zf) {
+D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, FLOAT fovy, FLOAT Aspect, FLOAT zn,
+                                              FLOAT zf) {
     const float yScale = 1.0f / std::tan(fovy / 2.0f);
     const float xScale = yScale / Aspect;
     const float depthScale = zf / (zf - zn);
-    *pOut = D3DXMATRIX(xScale, 0, 0, 0,  //
-                       0, yScale, 0, 0,  //
+    *pOut = D3DXMATRIX(xScale, 0, 0, 0,      //
+                       0, yScale, 0, 0,      //
                        0, 0, depthScale, 1,  //
                        0, 0, -zn * depthScale, 0);
     return pOut;
