@@ -5,12 +5,12 @@
 #include "framework/shortcut_keys.h"
 #include "framework/window.h"
 #include "framework_test_support.h"
-#include "recording_device.h"
+#include "state_and_cursor_device.h"
 
 namespace {
 
 using kl::framework_test::FrameworkTest;
-using kl::framework_test::RecordingDevice;
+using kl::framework_test::StateAndCursorDevice;
 
 class CursorTest : public FrameworkTest {
 protected:
@@ -25,7 +25,7 @@ protected:
     }
 
     HWND window = nullptr;
-    RecordingDevice device;
+    StateAndCursorDevice device;
 };
 
 TEST_F(CursorTest, WindowedReleasesTheClipAndLeavesTheDeviceCursorAlone) {

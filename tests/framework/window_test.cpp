@@ -11,12 +11,12 @@
 #include "framework/shortcut_keys.h"
 #include "framework/window.h"
 #include "framework_test_support.h"
-#include "recording_device.h"
+#include "state_and_cursor_device.h"
 
 namespace {
 
 using kl::framework_test::FrameworkTest;
-using kl::framework_test::RecordingDevice;
+using kl::framework_test::StateAndCursorDevice;
 
 constexpr LPARAM kAltHeld = LPARAM(1) << 29;
 
@@ -152,7 +152,7 @@ TEST_F(WindowTest, DefaultKeysDoNothingWhenSwitchedOff) {
 
 TEST_F(WindowTest, F8TwiceReturnsToSolidFill) {
     HWND window = CreateWindowFromCommandLine(L"app.exe");
-    RecordingDevice device;
+    StateAndCursorDevice device;
     GetFrameworkState().SetDevice(&device);
     SendMessageW(window, WM_KEYDOWN, VK_F8, 0);
     EXPECT_TRUE(GetFrameworkState().GetWireframe());
@@ -370,7 +370,7 @@ void CALLBACK RecordDraw(IDirect3DDevice9*, double time, float elapsed, void* co
 
 TEST_F(WindowTest, PaintRedrawsOnlyWhileRenderingIsPaused) {
     HWND window = CreateWindowFromCommandLine(L"app.exe");
-    RecordingDevice device;
+    StateAndCursorDevice device;
     FrameworkState& state = GetFrameworkState();
     state.SetDevice(&device);
     state.SetDeviceObjectsCreated(true);
@@ -398,7 +398,7 @@ TEST_F(WindowTest, PaintRedrawsOnlyWhileRenderingIsPaused) {
 TEST_F(WindowTest, FullscreenCursorIsDrawnAndMovedByTheDevice) {
     HWND window = CreateWindowFromCommandLine(L"app.exe");
     UseSettings(false);
-    RecordingDevice device;
+    StateAndCursorDevice device;
     FrameworkState& state = GetFrameworkState();
     state.SetDevice(&device);
     state.SetShowCursorWhenFullscreen(true);

@@ -14,9 +14,9 @@
 
 namespace kl::framework_test {
 
-class RecordingSurface final : public IDirect3DSurface9 {
+class LockableSurface final : public IDirect3DSurface9 {
 public:
-    RecordingSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool)
+    LockableSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool)
         : width(width), height(height), format(format), pool(pool) {
         // A pitch wider than the row, as real surfaces may have.
         pitch = static_cast<INT>(width * 4 + 16);
@@ -84,12 +84,12 @@ public:
     ULONG references = 1;
 
 private:
-    ~RecordingSurface() = default;
+    ~LockableSurface() = default;
 };
 
-class RecordingDevice final : public kl::test::NullDevice {
+class StateAndCursorDevice final : public kl::test::NullDevice {
 public:
-    RecordingDevice() = default;
+    StateAndCursorDevice() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
         if (object) *object = nullptr;
@@ -117,7 +117,7 @@ public:
                                                           D3DPOOL pool, IDirect3DSurface9** surface,
                                                           HANDLE*) override {
         if (!surface) return D3DERR_INVALIDCALL;
-        RecordingSurface* created = new RecordingSurface(width, height, format, pool);
+        LockableSurface* created = new LockableSurface(width, height, format, pool);
         created->AddRef();  // the device keeps one reference to inspect it
         surfaces.push_back(created);
         *surface = created;
@@ -131,14 +131,14 @@ public:
         return cursorPropertiesResult;
     }
 
-    ~RecordingDevice() {
-        for (RecordingSurface* surface : surfaces) surface->Release();
+    ~StateAndCursorDevice() {
+        for (LockableSurface* surface : surfaces) surface->Release();
     }
 
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> renderStates;
     std::vector<BOOL> showCursorCalls;
     std::vector<POINT> cursorPositions;
-    std::vector<RecordingSurface*> surfaces;
+    std::vector<LockableSurface*> surfaces;
     IDirect3DSurface9* cursorSurface = nullptr;
     POINT cursorHotSpot{};
     int cursorPropertiesCalls = 0;
