@@ -12,15 +12,15 @@
 
 namespace {
 
+using kl::d3dx9::texture::DecodeStatus;
+using kl::d3dx9::texture::Image;
 using kl::test::AppendU16;
 using kl::test::AppendU32;
 using kl::test::Bgra;
-using kl::texture::DecodeStatus;
-using kl::texture::Image;
 
 DecodeStatus Decode(const std::string& bytes, Image& image) {
-    return kl::texture::DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                    image);
+    return kl::d3dx9::texture::DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                           bytes.size(), image);
 }
 
 #define EXPECT_PIXEL(image, x, y, B, G, R, A)                             \
@@ -282,7 +282,8 @@ TEST(BrokenImages, TruncatedPngAndJpegFail) {
         EXPECT_NE(Decode(jpg.substr(0, n), image), DecodeStatus::Ok) << "JPEG of " << n << " bytes";
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(jpg.data());
-    EXPECT_TRUE(kl::texture::JpegHuffmanTablesFit(bytes, jpg.size()));  // a real encoder's tables
+    EXPECT_TRUE(
+        kl::d3dx9::texture::JpegHuffmanTablesFit(bytes, jpg.size()));  // a real encoder's tables
 }
 
 // A JPEG start followed by one define-Huffman-table segment whose first two
@@ -305,8 +306,8 @@ std::string JpegWithHuffmanTable(int codesOfLength1, int codesOfLength2) {
 // past its tables; such a file is refused before stb reads it.
 TEST(BrokenImages, JpegHuffmanTableWithTooManyCodes) {
     const std::string bad = JpegWithHuffmanTable(200, 200);
-    EXPECT_FALSE(kl::texture::JpegHuffmanTablesFit(reinterpret_cast<const uint8_t*>(bad.data()),
-                                                   bad.size()));
+    EXPECT_FALSE(kl::d3dx9::texture::JpegHuffmanTablesFit(
+        reinterpret_cast<const uint8_t*>(bad.data()), bad.size()));
     Image image;
     EXPECT_EQ(Decode(bad, image), DecodeStatus::Corrupt);
 
@@ -314,8 +315,8 @@ TEST(BrokenImages, JpegHuffmanTableWithTooManyCodes) {
     EXPECT_EQ(Decode("\xFF\xFF\xFF" + bad, image), DecodeStatus::Corrupt);
 
     const std::string fits = JpegWithHuffmanTable(200, 56);
-    EXPECT_TRUE(kl::texture::JpegHuffmanTablesFit(reinterpret_cast<const uint8_t*>(fits.data()),
-                                                  fits.size()));
+    EXPECT_TRUE(kl::d3dx9::texture::JpegHuffmanTablesFit(
+        reinterpret_cast<const uint8_t*>(fits.data()), fits.size()));
 }
 
 // The chunks of a PNG: the 8-byte signature, then length, type, data, CRC.
@@ -381,11 +382,14 @@ TEST(HostileImages, OversizedImagesAreRefusedFromTheirHeader) {
     EXPECT_EQ(Decode(kl::test::MakeDdsHeader(4096, 4097, "DXT1"), image), DecodeStatus::TooLarge);
     const std::string bmp = kl::test::MakeBmp24(64, 16, std::vector<Bgra>(64 * 16, Bgra{}));
     const auto* bytes = reinterpret_cast<const uint8_t*>(bmp.data());
-    EXPECT_EQ(kl::texture::DecodeImage(bytes, bmp.size(), image, {32, 64}), DecodeStatus::TooLarge);
-    EXPECT_EQ(kl::texture::DecodeImage(bytes, bmp.size(), image, {64, 8}), DecodeStatus::TooLarge);
-    EXPECT_EQ(kl::texture::DecodeImage(bytes, bmp.size(), image, {64, 16}), DecodeStatus::Ok);
-    EXPECT_TRUE(kl::texture::FitsLimits(4096, 4096, {}));
-    EXPECT_FALSE(kl::texture::FitsLimits(16384, 2, {8192, 8192}));
+    EXPECT_EQ(kl::d3dx9::texture::DecodeImage(bytes, bmp.size(), image, {32, 64}),
+              DecodeStatus::TooLarge);
+    EXPECT_EQ(kl::d3dx9::texture::DecodeImage(bytes, bmp.size(), image, {64, 8}),
+              DecodeStatus::TooLarge);
+    EXPECT_EQ(kl::d3dx9::texture::DecodeImage(bytes, bmp.size(), image, {64, 16}),
+              DecodeStatus::Ok);
+    EXPECT_TRUE(kl::d3dx9::texture::FitsLimits(4096, 4096, {}));
+    EXPECT_FALSE(kl::d3dx9::texture::FitsLimits(16384, 2, {8192, 8192}));
 }
 
 // A grey progressive JPEG whose every scan is a DC scan of empty data:
@@ -445,14 +449,14 @@ TEST(ImageFiles, TopDownBmpReadsTopRowFirst) {
 }
 
 TEST(MipChain, LevelCountsAndPowerOfTwoSizes) {
-    EXPECT_EQ(kl::texture::FullMipLevelCount(1, 1), 1u);
-    EXPECT_EQ(kl::texture::FullMipLevelCount(256, 64), 9u);
-    EXPECT_EQ(kl::texture::FullMipLevelCount(5, 3), 3u);
-    EXPECT_EQ(kl::texture::FullMipLevelCount(1, 1024), 11u);
-    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(1), 1u);
-    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(5), 8u);
-    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(256), 256u);
-    EXPECT_EQ(kl::texture::RoundUpToPowerOfTwo(257), 512u);
+    EXPECT_EQ(kl::d3dx9::texture::FullMipLevelCount(1, 1), 1u);
+    EXPECT_EQ(kl::d3dx9::texture::FullMipLevelCount(256, 64), 9u);
+    EXPECT_EQ(kl::d3dx9::texture::FullMipLevelCount(5, 3), 3u);
+    EXPECT_EQ(kl::d3dx9::texture::FullMipLevelCount(1, 1024), 11u);
+    EXPECT_EQ(kl::d3dx9::texture::RoundUpToPowerOfTwo(1), 1u);
+    EXPECT_EQ(kl::d3dx9::texture::RoundUpToPowerOfTwo(5), 8u);
+    EXPECT_EQ(kl::d3dx9::texture::RoundUpToPowerOfTwo(256), 256u);
+    EXPECT_EQ(kl::d3dx9::texture::RoundUpToPowerOfTwo(257), 512u);
 }
 
 TEST(MipChain, HalvingAveragesBlocksDownToOnePixel) {
@@ -461,12 +465,12 @@ TEST(MipChain, HalvingAveragesBlocksDownToOnePixel) {
     image.height = 2;
     image.bgra = {0,   0, 0, 0,   100, 0, 0, 0,   10, 0, 0, 255, 10, 0, 0, 255,
                   200, 0, 0, 255, 100, 0, 0, 255, 10, 0, 0, 255, 30, 0, 0, 255};
-    Image half = kl::texture::HalveBox(image);
+    Image half = kl::d3dx9::texture::HalveBox(image);
     ASSERT_EQ(half.width, 2u);
     ASSERT_EQ(half.height, 1u);
     EXPECT_PIXEL(half, 0, 0, 100, 0, 0, 128);  // (0+100+200+100)/4, alpha (0+0+255+255)/4 rounded
     EXPECT_PIXEL(half, 1, 0, 15, 0, 0, 255);
-    Image last = kl::texture::HalveBox(half);  // a 2×1 level halves along x only
+    Image last = kl::d3dx9::texture::HalveBox(half);  // a 2×1 level halves along x only
     ASSERT_EQ(last.width, 1u);
     ASSERT_EQ(last.height, 1u);
     EXPECT_PIXEL(last, 0, 0, 58, 0, 0, 192);
@@ -477,7 +481,7 @@ TEST(MipChain, ResizeInterpolatesBetweenPixelCentres) {
     image.width = 2;
     image.height = 1;
     image.bgra = {0, 0, 0, 255, 255, 0, 0, 255};
-    const Image wide = kl::texture::Resize(image, 4, 1);
+    const Image wide = kl::d3dx9::texture::Resize(image, 4, 1);
     ASSERT_EQ(wide.width, 4u);
     EXPECT_EQ(wide.Pixel(0, 0)[0], 0);
     EXPECT_EQ(wide.Pixel(1, 0)[0], 64);

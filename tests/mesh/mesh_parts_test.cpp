@@ -15,17 +15,19 @@
 
 namespace {
 
-using kl::mesh::SubsetDraw;
+using kl::d3dx9::mesh::SubsetDraw;
 
 TEST(VertexLayout, LoadedMeshesHaveRoomForATangent) {
-    const auto elements = kl::mesh::ReadDeclaration(kl::mesh::LoadedMeshDeclaration());
+    const auto elements =
+        kl::d3dx9::mesh::ReadDeclaration(kl::d3dx9::mesh::LoadedMeshDeclaration());
     ASSERT_EQ(elements.size(), 4u);
-    EXPECT_EQ(kl::mesh::StreamZeroStride(elements), kl::mesh::kLoadedStride);
-    const D3DVERTEXELEMENT9* tangent = kl::mesh::FindElement(elements, D3DDECLUSAGE_TANGENT, 0);
+    EXPECT_EQ(kl::d3dx9::mesh::StreamZeroStride(elements), kl::d3dx9::mesh::kLoadedStride);
+    const D3DVERTEXELEMENT9* tangent =
+        kl::d3dx9::mesh::FindElement(elements, D3DDECLUSAGE_TANGENT, 0);
     ASSERT_NE(tangent, nullptr);
     EXPECT_EQ(tangent->Offset, 32);
-    EXPECT_EQ(kl::mesh::FindElement(elements, D3DDECLUSAGE_TEXCOORD, 1), nullptr);
-    EXPECT_EQ(kl::mesh::FvfFromDeclaration(elements), 0u);  // no FVF has a tangent
+    EXPECT_EQ(kl::d3dx9::mesh::FindElement(elements, D3DDECLUSAGE_TEXCOORD, 1), nullptr);
+    EXPECT_EQ(kl::d3dx9::mesh::FvfFromDeclaration(elements), 0u);  // no FVF has a tangent
 }
 
 TEST(VertexLayout, FvfOnlyForLayoutsAnFvfCanExpress) {
@@ -34,23 +36,23 @@ TEST(VertexLayout, FvfOnlyForLayoutsAnFvfCanExpress) {
         {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0},
         {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
         D3DDECL_END()};
-    EXPECT_EQ(kl::mesh::FvfFromDeclaration(kl::mesh::ReadDeclaration(posNormalTex)),
+    EXPECT_EQ(kl::d3dx9::mesh::FvfFromDeclaration(kl::d3dx9::mesh::ReadDeclaration(posNormalTex)),
               static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1));
     const D3DVERTEXELEMENT9 gap[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
                                      {0, 16, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
                                      D3DDECL_END()};
-    EXPECT_EQ(kl::mesh::FvfFromDeclaration(kl::mesh::ReadDeclaration(gap)), 0u);
-    EXPECT_EQ(kl::mesh::StreamZeroStride(kl::mesh::ReadDeclaration(gap)), 24u);
+    EXPECT_EQ(kl::d3dx9::mesh::FvfFromDeclaration(kl::d3dx9::mesh::ReadDeclaration(gap)), 0u);
+    EXPECT_EQ(kl::d3dx9::mesh::StreamZeroStride(kl::d3dx9::mesh::ReadDeclaration(gap)), 24u);
 }
 
 TEST(VertexLayout, DeclarationsWithoutEndOrWithUnknownTypesAreRejected) {
     std::vector<D3DVERTEXELEMENT9> endless(MAXD3DDECLLENGTH + 1,
                                            {0, 0, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_FOG, 0});
-    EXPECT_TRUE(kl::mesh::ReadDeclaration(endless.data()).empty());
+    EXPECT_TRUE(kl::d3dx9::mesh::ReadDeclaration(endless.data()).empty());
     const D3DVERTEXELEMENT9 unknownType[] = {{0, 0, 40, 0, D3DDECLUSAGE_POSITION, 0},
                                              D3DDECL_END()};
-    EXPECT_TRUE(kl::mesh::ReadDeclaration(unknownType).empty());
-    EXPECT_TRUE(kl::mesh::ReadDeclaration(nullptr).empty());
+    EXPECT_TRUE(kl::d3dx9::mesh::ReadDeclaration(unknownType).empty());
+    EXPECT_TRUE(kl::d3dx9::mesh::ReadDeclaration(nullptr).empty());
 }
 
 bool operator==(const SubsetDraw& a, const SubsetDraw& b) {
@@ -62,16 +64,16 @@ TEST(SubsetDraws, FromTheAttributeTable) {
     const std::vector<D3DXATTRIBUTERANGE> table = {
         {0, 0, 2, 0, 4}, {1, 2, 1, 3, 3}, {2, 3, 0, 0, 0}};
     const std::vector<DWORD> attributes = {0, 0, 1};
-    auto draws = kl::mesh::SubsetDraws(table, attributes, 6, 1);
+    auto draws = kl::d3dx9::mesh::SubsetDraws(table, attributes, 6, 1);
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_TRUE(draws[0] == (SubsetDraw{3, 3, 6, 1}));
-    EXPECT_TRUE(kl::mesh::SubsetDraws(table, attributes, 6, 2).empty());  // no faces
-    EXPECT_TRUE(kl::mesh::SubsetDraws(table, attributes, 6, 9).empty());  // unknown id
+    EXPECT_TRUE(kl::d3dx9::mesh::SubsetDraws(table, attributes, 6, 2).empty());  // no faces
+    EXPECT_TRUE(kl::d3dx9::mesh::SubsetDraws(table, attributes, 6, 9).empty());  // unknown id
 }
 
 TEST(SubsetDraws, FromRunsOfFaceAttributesWithoutATable) {
     const std::vector<DWORD> attributes = {1, 1, 0, 1, 2, 1};
-    auto draws = kl::mesh::SubsetDraws({}, attributes, 10, 1);
+    auto draws = kl::d3dx9::mesh::SubsetDraws({}, attributes, 10, 1);
     ASSERT_EQ(draws.size(), 3u);
     EXPECT_TRUE(draws[0] == (SubsetDraw{0, 10, 0, 2}));
     EXPECT_TRUE(draws[1] == (SubsetDraw{0, 10, 9, 1}));
@@ -79,14 +81,14 @@ TEST(SubsetDraws, FromRunsOfFaceAttributesWithoutATable) {
 }
 
 TEST(MaterialsBuffer, TextureNamesPointIntoTheBuffer) {
-    std::vector<kl::mesh::Material> materials(2);
+    std::vector<kl::d3dx9::mesh::Material> materials(2);
     materials[0].diffuse[0] = 0.25f;
     materials[0].power = 8;
     materials[0].specular[1] = 0.5f;
     materials[0].hasTexture = true;
     materials[0].textureFilename = "C:\\art\\wall.tga";
     ID3DXBuffer* buffer = nullptr;
-    ASSERT_EQ(kl::mesh::CreateMaterialsBuffer(materials, &buffer), S_OK);
+    ASSERT_EQ(kl::d3dx9::mesh::CreateMaterialsBuffer(materials, &buffer), S_OK);
     const auto* begin = static_cast<const char*>(buffer->GetBufferPointer());
     const auto* entries = reinterpret_cast<const D3DXMATERIAL*>(begin);
     EXPECT_EQ(buffer->GetBufferSize(), 2 * sizeof(D3DXMATERIAL) + 16);
@@ -101,13 +103,13 @@ TEST(MaterialsBuffer, TextureNamesPointIntoTheBuffer) {
 }
 
 TEST(EffectInstances, DefaultsFollowTheMaterial) {
-    std::vector<kl::mesh::Material> materials(2);
+    std::vector<kl::d3dx9::mesh::Material> materials(2);
     materials[0].diffuse[2] = 0.5f;
     materials[0].power = 12;
     materials[1].hasTexture = true;
     materials[1].textureFilename = "wall.tga";
     ID3DXBuffer* buffer = nullptr;
-    ASSERT_EQ(kl::mesh::CreateEffectInstancesBuffer(materials, &buffer), S_OK);
+    ASSERT_EQ(kl::d3dx9::mesh::CreateEffectInstancesBuffer(materials, &buffer), S_OK);
     const auto* begin = static_cast<const uint8_t*>(buffer->GetBufferPointer());
     const auto* end = begin + buffer->GetBufferSize();
     const auto* instances = reinterpret_cast<const D3DXEFFECTINSTANCE*>(begin);
@@ -160,18 +162,18 @@ protected:
 
 TEST_F(WindowsPaths, BackslashesAndCaseDifferencesFindTheFile) {
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(kl::d3dx::ReadWholeFile(Wide("\\Textures\\Sub\\Wall.TGA").c_str(), bytes));
+    ASSERT_TRUE(kl::d3dx9::ReadWholeFile(Wide("\\Textures\\Sub\\Wall.TGA").c_str(), bytes));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "wall bytes");
-    ASSERT_TRUE(kl::d3dx::ReadWholeFile(Wide("\\textures\\SUB\\wall.tga").c_str(), bytes));
+    ASSERT_TRUE(kl::d3dx9::ReadWholeFile(Wide("\\textures\\SUB\\wall.tga").c_str(), bytes));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "wall bytes");
 }
 
 TEST_F(WindowsPaths, MissingFilesAndFoldersAreNotRead) {
     std::vector<uint8_t> bytes;
-    EXPECT_FALSE(kl::d3dx::ReadWholeFile(Wide("\\textures\\sub\\floor.tga").c_str(), bytes));
-    EXPECT_FALSE(kl::d3dx::ReadWholeFile(Wide("\\textures\\sub").c_str(), bytes));
-    EXPECT_FALSE(kl::d3dx::ReadWholeFile(L"", bytes));
-    EXPECT_FALSE(kl::d3dx::ReadWholeFile(nullptr, bytes));
+    EXPECT_FALSE(kl::d3dx9::ReadWholeFile(Wide("\\textures\\sub\\floor.tga").c_str(), bytes));
+    EXPECT_FALSE(kl::d3dx9::ReadWholeFile(Wide("\\textures\\sub").c_str(), bytes));
+    EXPECT_FALSE(kl::d3dx9::ReadWholeFile(L"", bytes));
+    EXPECT_FALSE(kl::d3dx9::ReadWholeFile(nullptr, bytes));
 }
 
 }  // namespace

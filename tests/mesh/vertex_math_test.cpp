@@ -9,8 +9,8 @@
 
 namespace {
 
-using kl::mesh::IndexView;
-using kl::mesh::VertexView;
+using kl::d3dx9::mesh::IndexView;
+using kl::d3dx9::mesh::VertexView;
 
 // Position, normal, texcoord and a float4 tangent: 48 bytes.
 struct TestVertex {
@@ -56,7 +56,7 @@ const float kQuadUv[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
 
 TEST(VertexNormals, QuadFacesTheViewerAtNegativeZ) {
     std::vector<TestVertex> v = Quad(kQuadUv);
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
     for (const TestVertex& t : v) ExpectVec3(t.normal, 0, 0, -1, "quad normal");
 }
 
@@ -67,7 +67,7 @@ TEST(VertexNormals, AreWeightedByFaceArea) {
     const float p[5][3] = {{0, 0, 0}, {0, 2, 0}, {2, 0, 0}, {0, 0, 1}, {0, 1, 0}};
     for (int i = 0; i < 5; ++i) std::copy_n(p[i], 3, v[i].position);
     const uint32_t indices[] = {0, 1, 2, 0, 3, 4};
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{indices, true, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{indices, true, 2});
     const float s = 1.0f / std::sqrt(17.0f);
     ExpectVec3(v[0].normal, -s, 0, -4 * s, "shared vertex");
     ExpectVec3(v[1].normal, 0, 0, -1, "big face only");
@@ -77,15 +77,15 @@ TEST(VertexNormals, AreWeightedByFaceArea) {
 TEST(VertexNormals, IndicesPastTheVerticesAreIgnored) {
     std::vector<TestVertex> v = Quad(kQuadUv);
     const uint16_t indices[] = {0, 1, 2, 0, 2, 9};
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{indices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{indices, false, 2});
     ExpectVec3(v[0].normal, 0, 0, -1, "used vertex");
     ExpectVec3(v[3].normal, 0, 0, 0, "vertex of the skipped face only");
 }
 
 TEST(VertexTangents, FollowIncreasingU) {
     std::vector<TestVertex> v = Quad(kQuadUv);  // u grows with x, v with -y
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
-    kl::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
     for (const TestVertex& t : v) {
         ExpectVec3(t.tangent, 1, 0, 0, "u along +x");
         EXPECT_EQ(t.tangent[3], 1.0f);
@@ -93,8 +93,8 @@ TEST(VertexTangents, FollowIncreasingU) {
 
     const float rotated[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};  // u grows with y
     v = Quad(rotated);
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
-    kl::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
     for (const TestVertex& t : v) {
         ExpectVec3(t.tangent, 0, 1, 0, "u along +y");
         EXPECT_EQ(t.tangent[3], 1.0f);
@@ -104,8 +104,8 @@ TEST(VertexTangents, FollowIncreasingU) {
 TEST(VertexTangents, MirroredTextureGetsNegativeHandedness) {
     const float mirrored[4][2] = {{1, 1}, {1, 0}, {0, 0}, {0, 1}};  // u grows with -x
     std::vector<TestVertex> v = Quad(mirrored);
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
-    kl::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
     for (const TestVertex& t : v) {
         ExpectVec3(t.tangent, -1, 0, 0, "u along -x");
         EXPECT_EQ(t.tangent[3], -1.0f);
@@ -119,7 +119,7 @@ TEST(VertexTangents, AreMadePerpendicularToTheNormal) {
         t.normal[1] = 0;
         t.normal[2] = -0.8f;
     }
-    kl::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
     // (1, 0, 0) minus its part along the normal, normalized: (0.8, 0, 0.6).
     ExpectVec3(v[0].tangent, 0.8f, 0, 0.6f, "orthogonalized");
 }
@@ -127,8 +127,8 @@ TEST(VertexTangents, AreMadePerpendicularToTheNormal) {
 TEST(VertexTangents, DegenerateTextureCoordinatesStillGiveAUnitTangent) {
     const float flat[4][2] = {{0.5f, 0.5f}, {0.5f, 0.5f}, {0.5f, 0.5f}, {0.5f, 0.5f}};
     std::vector<TestVertex> v = Quad(flat);
-    kl::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
-    kl::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexNormals(ViewOf(v), IndexView{kQuadIndices, false, 2});
+    kl::d3dx9::mesh::ComputeVertexTangents(ViewOf(v), IndexView{kQuadIndices, false, 2});
     for (const TestVertex& t : v) {
         const float len = std::sqrt(t.tangent[0] * t.tangent[0] + t.tangent[1] * t.tangent[1] +
                                     t.tangent[2] * t.tangent[2]);
@@ -137,11 +137,11 @@ TEST(VertexTangents, DegenerateTextureCoordinatesStillGiveAUnitTangent) {
     }
 }
 
-kl::mesh::Geometry QuadGeometry() {
-    kl::mesh::Geometry g;
+kl::d3dx9::mesh::Geometry QuadGeometry() {
+    kl::d3dx9::mesh::Geometry g;
     const float p[4][3] = {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}};
     for (const auto& q : p) {
-        kl::mesh::Vertex v;
+        kl::d3dx9::mesh::Vertex v;
         std::copy_n(q, 3, v.position);
         g.vertices.push_back(v);
     }
@@ -151,17 +151,17 @@ kl::mesh::Geometry QuadGeometry() {
 }
 
 TEST(FaceAdjacency, QuadTrianglesShareTheirDiagonal) {
-    const std::vector<uint32_t> adjacency = kl::mesh::FaceAdjacency(QuadGeometry());
-    const uint32_t none = kl::mesh::kNoNeighbour;
+    const std::vector<uint32_t> adjacency = kl::d3dx9::mesh::FaceAdjacency(QuadGeometry());
+    const uint32_t none = kl::d3dx9::mesh::kNoNeighbour;
     EXPECT_EQ(adjacency, (std::vector<uint32_t>{none, none, 1, 0, none, none}));
 }
 
 TEST(FaceAdjacency, SplitVerticesAtTheSamePositionStayAdjacent) {
-    kl::mesh::Geometry g = QuadGeometry();
+    kl::d3dx9::mesh::Geometry g = QuadGeometry();
     g.vertices.push_back(g.vertices[2]);  // a copy of corner 2 with its own normal
     g.vertices.back().normal[1] = 1;
     g.indices = {0, 1, 2, 0, 4, 3};
-    const std::vector<uint32_t> adjacency = kl::mesh::FaceAdjacency(g);
+    const std::vector<uint32_t> adjacency = kl::d3dx9::mesh::FaceAdjacency(g);
     EXPECT_EQ(adjacency[2], 1u);
     EXPECT_EQ(adjacency[3], 0u);
 }

@@ -10,12 +10,12 @@
 
 namespace {
 
-using kl::mesh::BuildStatus;
-using kl::mesh::Geometry;
+using kl::d3dx9::mesh::BuildStatus;
+using kl::d3dx9::mesh::Geometry;
 
 BuildStatus Read(const std::string& bytes, Geometry& g) {
-    return kl::mesh::ReadXFileGeometry(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                       g);
+    return kl::d3dx9::mesh::ReadXFileGeometry(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                              bytes.size(), g);
 }
 
 void ExpectPosition(const Geometry& g, size_t vertex, float x, float y, float z) {
@@ -107,7 +107,7 @@ TEST(XFileText, FrameTransformsApplyToWhatFollowsAndAccumulate) {
 TEST(XFileText, SortsFacesIntoOneRangePerMaterial) {
     Geometry g;
     ASSERT_EQ(Read(kTextFile, g), BuildStatus::Ok);
-    const auto ranges = kl::mesh::SortFacesByAttribute(g);
+    const auto ranges = kl::d3dx9::mesh::SortFacesByAttribute(g);
     ASSERT_EQ(ranges.size(), 2u);
     EXPECT_EQ(ranges[0].attribId, 0u);
     EXPECT_EQ(ranges[0].faceStart, 0u);
@@ -234,8 +234,9 @@ TEST(XFileBinary, ReadsStringsWithThirtyTwoBitTerminators) {
 }
 
 size_t TopLevelObjects(const std::string& bytes) {
-    kl::xfile::Tree tree;
-    kl::xfile::ParseXFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), tree);
+    kl::d3dx9::xfile::Tree tree;
+    kl::d3dx9::xfile::ParseXFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                 tree);
     return tree.objects.size();
 }
 
@@ -303,11 +304,12 @@ TEST(XFileMalformed, ManySmallObjectsAreSkippedOrBounded) {
     EXPECT_EQ(Read(binary.Bytes(), g), BuildStatus::Ok);
 
     std::string frames = "xof 0303txt 0032\n" + mesh;
-    for (size_t i = 1; i < kl::xfile::kMaxKeptObjects; ++i) frames += "Frame{}";  // with the mesh
+    for (size_t i = 1; i < kl::d3dx9::xfile::kMaxKeptObjects; ++i)
+        frames += "Frame{}";  // with the mesh
     EXPECT_EQ(Read(frames, g), BuildStatus::Ok);
     EXPECT_EQ(Read(frames + "Frame{}", g), BuildStatus::Malformed);
     std::string references = "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n";
-    for (size_t i = 0; i <= kl::xfile::kMaxKeptObjects; ++i) references += "{a}";
+    for (size_t i = 0; i <= kl::d3dx9::xfile::kMaxKeptObjects; ++i) references += "{a}";
     EXPECT_EQ(Read(references + "}", g), BuildStatus::Malformed);
 }
 
@@ -366,16 +368,17 @@ TEST(XFileMalformed, FilesWithoutTrianglesReportNoMesh) {
 }
 
 TEST(XFileMalformed, HeadersOtherThanTextOrBinaryAreRefused) {
-    kl::xfile::Tree tree;
+    kl::d3dx9::xfile::Tree tree;
     auto parse = [&](const std::string& s) {
-        return kl::xfile::ParseXFile(reinterpret_cast<const uint8_t*>(s.data()), s.size(), tree);
+        return kl::d3dx9::xfile::ParseXFile(reinterpret_cast<const uint8_t*>(s.data()), s.size(),
+                                            tree);
     };
-    EXPECT_EQ(parse("xof 0303tzip0032 "), kl::xfile::ParseStatus::Unsupported);
-    EXPECT_EQ(parse("xof 0303txt 0016 "), kl::xfile::ParseStatus::Unsupported);
-    EXPECT_EQ(parse("xof 0901txt 0032 "), kl::xfile::ParseStatus::Unsupported);
-    EXPECT_EQ(parse("xof 0303txt 003"), kl::xfile::ParseStatus::BadHeader);
-    EXPECT_EQ(parse("ply\nformat ascii 1.0\n"), kl::xfile::ParseStatus::BadHeader);
-    EXPECT_EQ(parse("xof 0302txt 0064 "), kl::xfile::ParseStatus::Ok);
+    EXPECT_EQ(parse("xof 0303tzip0032 "), kl::d3dx9::xfile::ParseStatus::Unsupported);
+    EXPECT_EQ(parse("xof 0303txt 0016 "), kl::d3dx9::xfile::ParseStatus::Unsupported);
+    EXPECT_EQ(parse("xof 0901txt 0032 "), kl::d3dx9::xfile::ParseStatus::Unsupported);
+    EXPECT_EQ(parse("xof 0303txt 003"), kl::d3dx9::xfile::ParseStatus::BadHeader);
+    EXPECT_EQ(parse("ply\nformat ascii 1.0\n"), kl::d3dx9::xfile::ParseStatus::BadHeader);
+    EXPECT_EQ(parse("xof 0302txt 0064 "), kl::d3dx9::xfile::ParseStatus::Ok);
 }
 
 }  // namespace

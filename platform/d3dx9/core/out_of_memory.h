@@ -8,7 +8,7 @@
 #include <new>
 #include <utility>
 
-namespace kl::d3dx {
+namespace kl::d3dx9 {
 
 // Runs body; when it throws std::bad_alloc, runs undo (which releases what
 // body handed out so far) and answers E_OUTOFMEMORY.
@@ -27,4 +27,4 @@ HRESULT AnswerOutOfMemory(Body&& body) noexcept {
     return AnswerOutOfMemory(std::forward<Body>(body), [] {});
 }
 
-}  // namespace kl::d3dx
+}  // namespace kl::d3dx9

@@ -168,7 +168,7 @@ extern "C" HRESULT WINAPI D3DXCreateEffectFromFileW(LPDIRECT3DDEVICE9 pDevice, L
         Report(path + ": cannot open effect file", ppCompilationErrors);
         return D3DERR_NOTFOUND;
     }
-    return kl::d3dx::AnswerOutOfMemory([&] {
+    return kl::d3dx9::AnswerOutOfMemory([&] {
         return CreateFromText(pDevice, path, text, pDefines, pInclude, pPool, ppEffect,
                               ppCompilationErrors);
     });
@@ -183,7 +183,7 @@ extern "C" HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 pDevice, LPCVOID pS
     if (ppCompilationErrors) *ppCompilationErrors = nullptr;
     if (!pDevice || !pSrcData || !ppEffect) return D3DERR_INVALIDCALL;
     const std::string text(static_cast<const char*>(pSrcData), SrcDataLen);
-    return kl::d3dx::AnswerOutOfMemory([&] {
+    return kl::d3dx9::AnswerOutOfMemory([&] {
         return CreateFromText(pDevice, "<memory>", text, pDefines, pInclude, pPool, ppEffect,
                               ppCompilationErrors);
     });

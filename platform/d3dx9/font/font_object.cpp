@@ -237,7 +237,7 @@ extern "C" HRESULT WINAPI D3DXCreateFontW(LPDIRECT3DDEVICE9 pDevice, INT Height,
     if (ppFont == nullptr) return D3DERR_INVALIDCALL;
     *ppFont = nullptr;
     if (pDevice == nullptr) return D3DERR_INVALIDCALL;
-    return kl::d3dx::AnswerOutOfMemory([&] {
+    return kl::d3dx9::AnswerOutOfMemory([&] {
         std::string error;
         std::unique_ptr<FontFace> face =
             FontFace::Open(RequestFrom(Height, Width, Weight, Italic, pFaceName), &error);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <unordered_map>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 struct PositionKey {
@@ -67,4 +67,4 @@ std::vector<uint32_t> FaceAdjacency(const Geometry& g) {
     return adjacency;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -9,10 +9,10 @@
 
 #include "d3dx9/mesh/mesh_geometry.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 constexpr uint32_t kNoNeighbour = 0xFFFFFFFF;
 
 std::vector<uint32_t> FaceAdjacency(const Geometry& geometry);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -11,7 +11,7 @@
 #include "d3dx9/mesh/vertex_layout.h"
 #include "d3dx9/mesh/vertex_math.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 bool IsFloat3(const D3DVERTEXELEMENT9* e) {
@@ -49,7 +49,7 @@ HRESULT WithLockedBuffers(ID3DXBaseMesh* mesh, VertexView view, Compute compute)
     view.base = static_cast<uint8_t*>(vertices);
     view.stride = mesh->GetNumBytesPerVertex();
     view.count = mesh->GetNumVertices();
-    hr = kl::d3dx::AnswerOutOfMemory([&] {
+    hr = kl::d3dx9::AnswerOutOfMemory([&] {
         compute(view, IndexView{indices, IndicesAre32Bit(mesh), mesh->GetNumFaces()});
         return S_OK;
     });
@@ -59,12 +59,12 @@ HRESULT WithLockedBuffers(ID3DXBaseMesh* mesh, VertexView view, Compute compute)
 }
 
 }  // namespace
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh
 
 extern "C" HRESULT WINAPI D3DXComputeNormals(LPD3DXBASEMESH pMesh, const DWORD* pAdjacency) {
-    using namespace kl::mesh;
+    using namespace kl::d3dx9::mesh;
     if (pMesh == nullptr) return D3DERR_INVALIDCALL;
-    return kl::d3dx::AnswerOutOfMemory([&] {
+    return kl::d3dx9::AnswerOutOfMemory([&] {
         const std::vector<D3DVERTEXELEMENT9> elements = MeshElements(pMesh);
         const D3DVERTEXELEMENT9* position = FindElement(elements, D3DDECLUSAGE_POSITION, 0);
         const D3DVERTEXELEMENT9* normal = FindElement(elements, D3DDECLUSAGE_NORMAL, 0);
@@ -79,11 +79,11 @@ extern "C" HRESULT WINAPI D3DXComputeNormals(LPD3DXBASEMESH pMesh, const DWORD* 
 extern "C" HRESULT WINAPI D3DXComputeTangent(LPD3DXMESH Mesh, DWORD TexStage, DWORD TangentIndex,
                                              DWORD BinormIndex, DWORD Wrap,
                                              const DWORD* pAdjacency) {
-    using namespace kl::mesh;
+    using namespace kl::d3dx9::mesh;
     if (Mesh == nullptr || TexStage > 7 || TangentIndex > 255 || BinormIndex > 255) {
         return D3DERR_INVALIDCALL;
     }
-    return kl::d3dx::AnswerOutOfMemory([&] {
+    return kl::d3dx9::AnswerOutOfMemory([&] {
         const std::vector<D3DVERTEXELEMENT9> elements = MeshElements(Mesh);
         const D3DVERTEXELEMENT9* position = FindElement(elements, D3DDECLUSAGE_POSITION, 0);
         const D3DVERTEXELEMENT9* normal = FindElement(elements, D3DDECLUSAGE_NORMAL, 0);

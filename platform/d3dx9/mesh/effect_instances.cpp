@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 struct DefaultValue {
@@ -83,4 +83,4 @@ HRESULT CreateEffectInstancesBuffer(const std::vector<Material>& materials, ID3D
     return S_OK;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -12,10 +12,10 @@
 
 #include "d3dx9/mesh/mesh_geometry.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 // One buffer: the D3DXEFFECTINSTANCE array, then every instance's
 // D3DXEFFECTDEFAULT array, then the names and values they point to.
 HRESULT CreateEffectInstancesBuffer(const std::vector<Material>& materials, ID3DXBuffer** out);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

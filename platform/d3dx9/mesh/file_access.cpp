@@ -7,7 +7,7 @@
 
 #include "common/paths.h"
 
-namespace kl::d3dx {
+namespace kl::d3dx9 {
 
 bool ReadWholeFile(const wchar_t* path, std::vector<uint8_t>& out) {
     out.clear();
@@ -23,4 +23,4 @@ bool ReadWholeFile(const wchar_t* path, std::vector<uint8_t>& out) {
     return static_cast<size_t>(in.gcount()) == out.size();
 }
 
-}  // namespace kl::d3dx
+}  // namespace kl::d3dx9

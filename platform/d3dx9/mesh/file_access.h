@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace kl::d3dx {
+namespace kl::d3dx9 {
 
 // Larger files are refused rather than read into memory.
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
@@ -16,4 +16,4 @@ constexpr size_t kMaxFileBytes = size_t{1} << 30;
 // cannot be read or is larger than kMaxFileBytes.
 bool ReadWholeFile(const wchar_t* path, std::vector<uint8_t>& out);
 
-}  // namespace kl::d3dx
+}  // namespace kl::d3dx9

@@ -15,7 +15,7 @@
 #include "d3dx9/mesh/vertex_layout.h"
 #include "d3dx9/mesh/xmesh_builder.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 // Missing or unreadable files fail with E_FAIL; files that are not valid .x
@@ -23,7 +23,7 @@ namespace {
 // D3DXERR_LOADEDMESHASNODATA.
 HRESULT ReadGeometry(const wchar_t* path, Geometry& geometry) {
     std::vector<uint8_t> bytes;
-    if (!d3dx::ReadWholeFile(path, bytes)) return E_FAIL;
+    if (!d3dx9::ReadWholeFile(path, bytes)) return E_FAIL;
     switch (ReadXFileGeometry(bytes.data(), bytes.size(), geometry)) {
         case BuildStatus::Ok:
             return S_OK;
@@ -91,7 +91,7 @@ HRESULT CreateFilledMesh(const Geometry& g, const std::vector<AttributeRange>& r
         CreateMeshObject(static_cast<DWORD>(g.FaceCount()), static_cast<DWORD>(g.vertices.size()),
                          options, LoadedMeshDeclaration(), device, &mesh);
     if (FAILED(hr)) return hr;
-    hr = kl::d3dx::AnswerOutOfMemory([&] {
+    hr = kl::d3dx9::AnswerOutOfMemory([&] {
         HRESULT filled = FillVertices(mesh, g);
         if (SUCCEEDED(filled)) filled = FillIndices(mesh, g, wide);
         if (SUCCEEDED(filled)) filled = FillAttributes(mesh, g, ranges);
@@ -170,7 +170,7 @@ HRESULT LoadMesh(const wchar_t* path, DWORD options, IDirect3DDevice9* device, O
 }
 
 }  // namespace
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh
 
 extern "C" HRESULT WINAPI D3DXLoadMeshFromXW(LPCWSTR pFilename, DWORD Options,
                                              LPDIRECT3DDEVICE9 pD3DDevice,
@@ -178,10 +178,11 @@ extern "C" HRESULT WINAPI D3DXLoadMeshFromXW(LPCWSTR pFilename, DWORD Options,
                                              LPD3DXBUFFER* ppEffectInstances, DWORD* pNumMaterials,
                                              LPD3DXMESH* ppMesh) {
     if (ppMesh == nullptr) return D3DERR_INVALIDCALL;
-    kl::mesh::Outputs out{ppAdjacency, ppMaterials, ppEffectInstances, pNumMaterials, ppMesh};
+    kl::d3dx9::mesh::Outputs out{ppAdjacency, ppMaterials, ppEffectInstances, pNumMaterials,
+                                 ppMesh};
     out.Clear();
     if (pFilename == nullptr || pD3DDevice == nullptr) return D3DERR_INVALIDCALL;
-    return kl::d3dx::AnswerOutOfMemory(
-        [&] { return kl::mesh::LoadMesh(pFilename, Options, pD3DDevice, out); },
+    return kl::d3dx9::AnswerOutOfMemory(
+        [&] { return kl::d3dx9::mesh::LoadMesh(pFilename, Options, pD3DDevice, out); },
         [&] { out.ReleaseAll(); });
 }

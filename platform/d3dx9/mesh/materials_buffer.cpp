@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 D3DCOLORVALUE Colour(const float* rgb, float a) {
@@ -39,4 +39,4 @@ HRESULT CreateMaterialsBuffer(const std::vector<Material>& materials, ID3DXBuffe
     return S_OK;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -7,7 +7,7 @@
 
 #include "d3dx9/mesh/mesh_geometry.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 // An array of D3DXMATERIAL, one per material, followed by the texture names;
 // each pTextureFilename points at its name inside the same buffer, or is
@@ -15,4 +15,4 @@ namespace kl::mesh {
 // of the specular and emissive colours is 1.
 HRESULT CreateMaterialsBuffer(const std::vector<Material>& materials, ID3DXBuffer** out);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

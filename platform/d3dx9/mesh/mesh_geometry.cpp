@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 AttributeRange RangeOfFaces(const Geometry& g, uint32_t attrib, size_t first, size_t count) {
@@ -52,4 +52,4 @@ std::vector<AttributeRange> SortFacesByAttribute(Geometry& geometry) {
     return ranges;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 struct Vertex {
     float position[3] = {0, 0, 0};
@@ -46,4 +46,4 @@ struct AttributeRange {
 // file order) and returns one range per attribute that has faces.
 std::vector<AttributeRange> SortFacesByAttribute(Geometry& geometry);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -10,7 +10,7 @@
 #include "d3dx9/mesh/subset_draws.h"
 #include "d3dx9/mesh/vertex_layout.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 constexpr DWORD kMaxIndex16Vertices = 0xFFFF;
@@ -209,13 +209,13 @@ HRESULT CreateMeshObject(DWORD numFaces, DWORD numVertices, DWORD options,
     return S_OK;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh
 
 extern "C" HRESULT WINAPI D3DXCreateMesh(DWORD NumFaces, DWORD NumVertices, DWORD Options,
                                          const D3DVERTEXELEMENT9* pDeclaration,
                                          LPDIRECT3DDEVICE9 pD3DDevice, LPD3DXMESH* ppMesh) {
-    return kl::d3dx::AnswerOutOfMemory([&] {
-        return kl::mesh::CreateMeshObject(NumFaces, NumVertices, Options, pDeclaration, pD3DDevice,
-                                          ppMesh);
+    return kl::d3dx9::AnswerOutOfMemory([&] {
+        return kl::d3dx9::mesh::CreateMeshObject(NumFaces, NumVertices, Options, pDeclaration,
+                                                 pD3DDevice, ppMesh);
     });
 }

@@ -5,7 +5,7 @@
 
 #include <d3dx9.h>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 // Validates the arguments as D3DXCreateMesh does and creates the mesh with
 // uninitialised vertices and indices, all attributes 0 and no attribute table.
@@ -13,4 +13,4 @@ HRESULT CreateMeshObject(DWORD numFaces, DWORD numVertices, DWORD options,
                          const D3DVERTEXELEMENT9* declaration, IDirect3DDevice9* device,
                          ID3DXMesh** mesh);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -1,6 +1,6 @@
 #include "d3dx9/mesh/subset_draws.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 std::vector<SubsetDraw> SubsetDraws(const std::vector<D3DXATTRIBUTERANGE>& table,
                                     const std::vector<DWORD>& attributes, DWORD vertexCount,
@@ -28,4 +28,4 @@ std::vector<SubsetDraw> SubsetDraws(const std::vector<D3DXATTRIBUTERANGE>& table
     return draws;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 struct SubsetDraw {
     UINT minVertex;
@@ -22,4 +22,4 @@ std::vector<SubsetDraw> SubsetDraws(const std::vector<D3DXATTRIBUTERANGE>& table
                                     const std::vector<DWORD>& attributes, DWORD vertexCount,
                                     DWORD attribId);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -1,6 +1,6 @@
 #include "d3dx9/mesh/vertex_layout.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 constexpr WORD kEndStream = 0xFF;
@@ -108,4 +108,4 @@ const D3DVERTEXELEMENT9* LoadedMeshDeclaration() {
     return kLoadedMeshDeclaration;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

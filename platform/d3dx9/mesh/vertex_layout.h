@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 // Byte size of one element of the given D3DDECLTYPE; 0 for unknown types.
 UINT DeclTypeSize(BYTE type);
@@ -36,4 +36,4 @@ constexpr UINT kLoadedTexcoordOffset = 24;
 constexpr UINT kLoadedTangentOffset = 32;
 constexpr UINT kLoadedStride = 44;
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 struct Vec3 {
@@ -115,4 +115,4 @@ void ComputeVertexTangents(const VertexView& v, const IndexView& idx) {
     }
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

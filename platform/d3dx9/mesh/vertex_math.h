@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 struct VertexView {
     uint8_t* base = nullptr;
@@ -44,4 +44,4 @@ void ComputeVertexNormals(const VertexView& vertices, const IndexView& indices);
 // written there. Needs position, normal, texcoord and tangent offsets.
 void ComputeVertexTangents(const VertexView& vertices, const IndexView& indices);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

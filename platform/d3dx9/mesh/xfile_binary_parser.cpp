@@ -4,7 +4,7 @@
 
 #include "d3dx9/mesh/xfile_parsers.h"
 
-namespace kl::xfile {
+namespace kl::d3dx9::xfile {
 namespace {
 
 enum TokenId : uint16_t {
@@ -288,4 +288,4 @@ ParseStatus ParseBinaryBody(const uint8_t* data, size_t size, int floatBytes, Tr
     return BinaryParser(data, size, floatBytes).ParseFile(out);
 }
 
-}  // namespace kl::xfile
+}  // namespace kl::d3dx9::xfile

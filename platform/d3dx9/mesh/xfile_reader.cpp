@@ -7,7 +7,7 @@
 
 #include "d3dx9/mesh/xfile_parsers.h"
 
-namespace kl::xfile {
+namespace kl::d3dx9::xfile {
 namespace {
 
 constexpr size_t kHeaderSize = 16;
@@ -66,4 +66,4 @@ ParseStatus ParseXFile(const uint8_t* data, size_t size, Tree& out) {
     return ParseStatus::Unsupported;
 }
 
-}  // namespace kl::xfile
+}  // namespace kl::d3dx9::xfile

@@ -6,7 +6,7 @@
 
 #include "d3dx9/mesh/xfile_parsers.h"
 
-namespace kl::xfile {
+namespace kl::d3dx9::xfile {
 namespace {
 
 enum class TokenKind { End, Name, Number, String, Guid, OpenBrace, CloseBrace, Other, Broken };
@@ -233,4 +233,4 @@ ParseStatus ParseTextBody(const uint8_t* data, size_t size, Tree& out) {
     return TextParser(data, size).ParseFile(out);
 }
 
-}  // namespace kl::xfile
+}  // namespace kl::d3dx9::xfile

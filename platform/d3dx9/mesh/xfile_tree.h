@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::xfile {
+namespace kl::d3dx9::xfile {
 
 struct Value {
     enum class Kind : uint8_t { Integer, Float, String };
@@ -65,4 +65,4 @@ bool SettleLastObject(std::vector<Object>& siblings, size_t* kept);
 // every count is checked against the bytes left before anything is allocated.
 ParseStatus ParseXFile(const uint8_t* data, size_t size, Tree& out);
 
-}  // namespace kl::xfile
+}  // namespace kl::d3dx9::xfile

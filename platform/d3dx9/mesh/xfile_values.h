@@ -8,7 +8,7 @@
 
 #include "d3dx9/mesh/xfile_tree.h"
 
-namespace kl::xfile {
+namespace kl::d3dx9::xfile {
 
 class ValueCursor {
 public:
@@ -58,4 +58,4 @@ private:
     size_t next_ = 0;
 };
 
-}  // namespace kl::xfile
+}  // namespace kl::d3dx9::xfile

@@ -5,7 +5,7 @@
 #include "d3dx9/mesh/xfile_values.h"
 #include "d3dx9/mesh/xmesh_reader.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 using xfile::Object;
@@ -161,4 +161,4 @@ BuildStatus ReadXFileGeometry(const uint8_t* data, size_t size, Geometry& out) {
     return status;
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -6,7 +6,7 @@
 #include "d3dx9/mesh/mesh_geometry.h"
 #include "d3dx9/mesh/xfile_tree.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 enum class BuildStatus {
     Ok,
@@ -20,4 +20,4 @@ BuildStatus BuildGeometry(const xfile::Tree& tree, Geometry& out);
 // not parse is Malformed, one without any triangle is NoMesh.
 BuildStatus ReadXFileGeometry(const uint8_t* data, size_t size, Geometry& out);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -7,7 +7,7 @@
 
 #include "d3dx9/mesh/xfile_values.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 namespace {
 
 using xfile::Object;
@@ -229,4 +229,4 @@ bool ReadMeshObject(const Object& meshObject, const MaterialLookup& materials, G
     return MeshReader(meshObject, materials, part).Read();
 }
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -8,7 +8,7 @@
 #include "d3dx9/mesh/mesh_geometry.h"
 #include "d3dx9/mesh/xfile_tree.h"
 
-namespace kl::mesh {
+namespace kl::d3dx9::mesh {
 
 // Named Material objects anywhere in the file, for `{ Name }` references in
 // material lists. The first definition of a name wins.
@@ -30,4 +30,4 @@ bool TypeIs(const xfile::Object& obj, const char* type);
 bool ReadMeshObject(const xfile::Object& meshObject, const MaterialLookup& materials,
                     Geometry& part);
 
-}  // namespace kl::mesh
+}  // namespace kl::d3dx9::mesh

@@ -10,7 +10,7 @@
 #include "d3dx9/texture/mip_chain.h"
 #include "d3dx9/texture/texture_upload.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 constexpr UINT kDefaultSize = 256;
@@ -28,12 +28,12 @@ void ClampToDeviceLimits(IDirect3DDevice9* device, UINT& width, UINT& height) {
     if (caps.MaxTextureHeight != 0) height = std::min<UINT>(height, caps.MaxTextureHeight);
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture
 
 extern "C" HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE9 pDevice, UINT Width, UINT Height,
                                             UINT MipLevels, DWORD Usage, D3DFORMAT Format,
                                             D3DPOOL Pool, LPDIRECT3DTEXTURE9* ppTexture) {
-    using namespace kl::texture;
+    using namespace kl::d3dx9::texture;
     if (ppTexture == nullptr) return D3DERR_INVALIDCALL;
     *ppTexture = nullptr;
     if (pDevice == nullptr) return D3DERR_INVALIDCALL;
@@ -43,7 +43,7 @@ extern "C" HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE9 pDevice, UINT Widt
     const UINT full = FullMipLevelCount(width, height);
     const UINT levels = IsDefault(MipLevels) ? full : std::min(MipLevels, full);
     const D3DFORMAT format = Format == D3DFMT_UNKNOWN ? D3DFMT_A8R8G8B8 : Format;
-    return kl::d3dx::AnswerOutOfMemory([&] {
+    return kl::d3dx9::AnswerOutOfMemory([&] {
         return pDevice->CreateTexture(width, height, levels, Usage, format, Pool, ppTexture,
                                       nullptr);
     });

@@ -5,7 +5,7 @@
 #include "d3dx9/texture/dxt_blocks.h"
 #include "d3dx9/texture/image.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 constexpr size_t kMagicBytes = 4;
@@ -164,4 +164,4 @@ DecodeStatus DecodeDds(const uint8_t* data, size_t size, Image& out, const Image
     }
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

@@ -1,6 +1,6 @@
 #include "d3dx9/texture/dxt_blocks.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 uint16_t ReadU16(const uint8_t* p) {
@@ -91,4 +91,4 @@ void DecodeDxtBlock(DxtKind kind, const uint8_t* block, uint8_t out[64]) {
     }
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

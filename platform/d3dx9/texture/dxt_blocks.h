@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 
 enum class DxtKind { Dxt1, Dxt3, Dxt5 };
 
@@ -14,4 +14,4 @@ constexpr int BlockBytes(DxtKind kind) {
 // Writes the block's 16 pixels, row by row, as BGRA into out[64].
 void DecodeDxtBlock(DxtKind kind, const uint8_t* block, uint8_t out[64]);
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

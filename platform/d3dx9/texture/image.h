@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 
 struct Image {
     uint32_t width = 0;
@@ -65,4 +65,4 @@ constexpr size_t kMaxJpegScans = 100;
 // False when a JPEG holds more than kMaxJpegScans start-of-scan markers.
 bool JpegScansFit(const uint8_t* data, size_t size);
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

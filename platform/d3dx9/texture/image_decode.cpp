@@ -2,7 +2,7 @@
 
 #include "d3dx9/texture/image.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 
 bool FitsLimits(uint64_t width, uint64_t height, const ImageLimits& limits) {
     return width <= limits.maxWidth && height <= limits.maxHeight && width <= kMaxImageDimension &&
@@ -16,4 +16,4 @@ DecodeStatus DecodeImage(const uint8_t* data, size_t size, Image& out, const Ima
     return DecodeWithStb(data, size, out, limits);
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

@@ -6,7 +6,7 @@
 // is always followed by 0x00, so real scan data never looks like a marker.
 #include "d3dx9/texture/image.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 constexpr uint8_t kMarkerDefineHuffman = 0xC4;
@@ -55,4 +55,4 @@ bool JpegScansFit(const uint8_t* data, size_t size) {
     return true;
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

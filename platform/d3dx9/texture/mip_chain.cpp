@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 
 uint32_t RoundUpToPowerOfTwo(uint32_t n) {
     uint32_t p = 1;
@@ -77,4 +77,4 @@ Image HalveBox(const Image& source) {
     return out;
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

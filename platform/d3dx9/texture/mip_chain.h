@@ -4,7 +4,7 @@
 
 #include "d3dx9/texture/image.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 
 // The smallest power of two that is >= n (n >= 1).
 uint32_t RoundUpToPowerOfTwo(uint32_t n);
@@ -19,4 +19,4 @@ Image Resize(const Image& source, uint32_t width, uint32_t height);
 // the average of the 2×2 (or 2×1 once a dimension is 1) block above it.
 Image HalveBox(const Image& source);
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

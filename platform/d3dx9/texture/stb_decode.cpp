@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 static_assert(STBI_MAX_DIMENSIONS == kMaxImageDimension, "one size limit for every format");
@@ -104,4 +104,4 @@ DecodeStatus DecodeWithStb(const uint8_t* data, size_t size, Image& out,
     return DecodeStatus::Ok;
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

@@ -6,7 +6,7 @@
 
 #include "d3dx9/texture/image.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 uint16_t U16(const uint8_t* p) {
@@ -92,4 +92,4 @@ bool StoredPixelsFit(const uint8_t* data, size_t size) {
     return TgaPixelsFit(data, size);
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture

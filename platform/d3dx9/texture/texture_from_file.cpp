@@ -13,7 +13,7 @@
 #include "d3dx9/texture/mip_chain.h"
 #include "d3dx9/texture/texture_upload.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 namespace {
 
 HRESULT UploadLevel(IDirect3DTexture9* texture, UINT level, const Image& image) {
@@ -42,7 +42,7 @@ HRESULT UploadLevels(IDirect3DTexture9* texture, const Image& image) {
 }  // namespace
 
 HRESULT UploadWithMipChain(IDirect3DTexture9* texture, const Image& image) {
-    return kl::d3dx::AnswerOutOfMemory([&] { return UploadLevels(texture, image); });
+    return kl::d3dx9::AnswerOutOfMemory([&] { return UploadLevels(texture, image); });
 }
 
 // An image larger than the device's largest texture is refused from its
@@ -51,7 +51,7 @@ HRESULT UploadWithMipChain(IDirect3DTexture9* texture, const Image& image) {
 HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const wchar_t* path,
                               IDirect3DTexture9** out) {
     std::vector<uint8_t> bytes;
-    if (!kl::d3dx::ReadWholeFile(path, bytes)) return D3DXERR_INVALIDDATA;
+    if (!kl::d3dx9::ReadWholeFile(path, bytes)) return D3DXERR_INVALIDDATA;
     UINT maxWidth = kMaxImageDimension;
     UINT maxHeight = kMaxImageDimension;
     ClampToDeviceLimits(device, maxWidth, maxHeight);
@@ -80,13 +80,13 @@ HRESULT CreateTextureFromFile(IDirect3DDevice9* device, const wchar_t* path,
     return S_OK;
 }
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture
 
 extern "C" HRESULT WINAPI D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 pDevice, LPCWSTR pSrcFile,
                                                      LPDIRECT3DTEXTURE9* ppTexture) {
     if (ppTexture == nullptr) return D3DERR_INVALIDCALL;
     *ppTexture = nullptr;
     if (pDevice == nullptr || pSrcFile == nullptr) return D3DERR_INVALIDCALL;
-    return kl::d3dx::AnswerOutOfMemory(
-        [&] { return kl::texture::CreateTextureFromFile(pDevice, pSrcFile, ppTexture); });
+    return kl::d3dx9::AnswerOutOfMemory(
+        [&] { return kl::d3dx9::texture::CreateTextureFromFile(pDevice, pSrcFile, ppTexture); });
 }

@@ -6,7 +6,7 @@
 
 #include "d3dx9/texture/image.h"
 
-namespace kl::texture {
+namespace kl::d3dx9::texture {
 
 // Cuts width and height to the device's maximum texture size.
 void ClampToDeviceLimits(IDirect3DDevice9* device, UINT& width, UINT& height);
@@ -16,4 +16,4 @@ void ClampToDeviceLimits(IDirect3DDevice9* device, UINT& width, UINT& height);
 // have the size of level 0.
 HRESULT UploadWithMipChain(IDirect3DTexture9* texture, const Image& image);
 
-}  // namespace kl::texture
+}  // namespace kl::d3dx9::texture
