@@ -23,14 +23,35 @@ typedef ID3DXEffectPool* LPD3DXEFFECTPOOL;
 typedef ID3DXBaseEffect* LPD3DXBASEEFFECT;
 typedef ID3DXEffect* LPD3DXEFFECT;
 
+// What GetParameterDesc reports about a parameter or an array element.
+typedef struct _D3DXPARAMETER_DESC {
+    LPCSTR Name;
+    LPCSTR Semantic;
+    D3DXPARAMETER_CLASS Class;
+    D3DXPARAMETER_TYPE Type;
+    UINT Rows;
+    UINT Columns;
+    UINT Elements;  // array elements; 0 when the parameter is not an array
+    UINT Annotations;
+    UINT StructMembers;
+    DWORD Flags;
+    UINT Bytes;
+} D3DXPARAMETER_DESC;
+
 // Shares parameters between effects created with the same pool.
 struct ID3DXEffectPool : public IUnknown {};
 
 // Parameter and technique access common to compiled effects.
 struct ID3DXBaseEffect : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE hParameter,
+                                                       D3DXPARAMETER_DESC* pDesc) = 0;
     virtual D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE hParameter, UINT Index) = 0;
     virtual D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE hParameter,
                                                             LPCSTR pName) = 0;
+    // The handle of element ElementIndex of an array parameter (for an array
+    // of arrays, an inner array).
+    virtual D3DXHANDLE STDMETHODCALLTYPE GetParameterElement(D3DXHANDLE hParameter,
+                                                             UINT ElementIndex) = 0;
     virtual D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT Index) = 0;
     virtual D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR pName) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE hParameter, LPCVOID pData,
@@ -42,9 +63,17 @@ struct ID3DXBaseEffect : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetInt(D3DXHANDLE hParameter, INT* pn) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetFloat(D3DXHANDLE hParameter, FLOAT f) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetFloat(D3DXHANDLE hParameter, FLOAT* pf) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf,
+                                                    UINT Count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf,
+                                                    UINT Count) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetVector(D3DXHANDLE hParameter,
                                                 const D3DXVECTOR4* pVector) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetVectorArray(D3DXHANDLE hParameter,
+                                                     const D3DXVECTOR4* pVector, UINT Count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector,
+                                                     UINT Count) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE hParameter,
                                                 const D3DXMATRIX* pMatrix) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) = 0;

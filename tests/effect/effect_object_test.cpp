@@ -684,6 +684,132 @@ technique T { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile p
     texture->Release();
 }
 
+// Each element of a sampler array that the shader reads takes a stage of its
+// own, with its own state block's texture and states; a register-bound array
+// starts at its register. Solid textures: layers[2] blue at half, layers[0]
+// red at a quarter, fixedPair[1] (stage 7, set by the pass) green.
+TEST_F(EffectStyles, SamplerArrayElementsBindTheirOwnStages) {
+    ASSERT_EQ(CreateFromText(R"(
+texture redTexture;
+texture greenTexture;
+texture blueTexture;
+sampler2D layers[3] = {
+    sampler_state { Texture = <redTexture>; MinFilter = Point; MagFilter = Point; },
+    sampler_state { Texture = <greenTexture>; },
+    sampler_state { Texture = <blueTexture>; AddressU = Mirror; }
+};
+sampler2D fixedPair[2] : register(s6);
+static const int TOP = 2;
+float4 VS(float4 p : POSITION, inout float2 uv : TEXCOORD0) : POSITION { return p; }
+float4 PS(float2 uv : TEXCOORD0) : COLOR {
+    return tex2D(layers[TOP], uv) * 0.5 + tex2D(layers[0], uv) * 0.25 + tex2D(fixedPair[1], uv);
+}
+technique T { pass { Texture[7] = <greenTexture>; VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); ZEnable = false; CullMode = None; } }
+)"),
+              S_OK);
+    IDirect3DTexture9* red = RowTexture({0xffff0000});
+    IDirect3DTexture9* green = RowTexture({0xff00ff00});
+    IDirect3DTexture9* blue = RowTexture({0xff0000ff});
+    ASSERT_EQ(effect_->SetTexture("redTexture", red), S_OK);
+    ASSERT_EQ(effect_->SetTexture("greenTexture", green), S_OK);
+    ASSERT_EQ(effect_->SetTexture("blueTexture", blue), S_OK);
+    D3DXPARAMETER_DESC desc{};
+    ASSERT_EQ(effect_->GetParameterDesc("layers", &desc), S_OK);
+    EXPECT_EQ(desc.Class, D3DXPC_OBJECT);
+    EXPECT_EQ(desc.Type, D3DXPT_SAMPLER2D);
+    EXPECT_EQ(desc.Elements, 3u);
+    RunPasses([&] {
+        const std::pair<DWORD, IDirect3DTexture9*> stages[] = {{0, blue}, {1, red}, {7, green}};
+        for (const auto& [stage, texture] : stages) {
+            IDirect3DBaseTexture9* bound = nullptr;
+            EXPECT_EQ(device_->GetTexture(stage, &bound), S_OK);
+            EXPECT_EQ(bound, texture) << "stage " << stage;
+            if (bound) bound->Release();
+        }
+        DWORD value = 0;
+        EXPECT_EQ(device_->GetSamplerState(0, D3DSAMP_ADDRESSU, &value), S_OK);
+        EXPECT_EQ(value, static_cast<DWORD>(D3DTADDRESS_MIRROR));
+        EXPECT_EQ(device_->GetSamplerState(1, D3DSAMP_MINFILTER, &value), S_OK);
+        EXPECT_EQ(value, static_cast<DWORD>(D3DTEXF_POINT));
+        DrawQuad();
+    });
+    ExpectColour(Pixel(kSize / 2, kSize / 2), 64, 255, 128);
+    // Another texture for the third block's texture lands on its stage.
+    ASSERT_EQ(effect_->SetTexture("blueTexture", red), S_OK);
+    RunPasses([&] { DrawQuad(); });
+    ExpectColour(Pixel(kSize / 2, kSize / 2), 191, 255, 0);
+    for (const char* name : {"redTexture", "greenTexture", "blueTexture"})
+        effect_->SetTexture(name, nullptr);
+    red->Release();
+    green->Release();
+    blue->Release();
+}
+
+// An array of arrays is one parameter of outer-count elements, each an array
+// of its own; whole-parameter setters fill it row by row. The shader returns
+// weights[row][col] with both indices uniforms.
+TEST_F(EffectStyles, ArraysOfArraysTakeValuesRowByRowAndByElement) {
+    ASSERT_EQ(CreateFromText(R"(
+float4 weights[3][2];
+int row;
+int col;
+float4 VS(float4 p : POSITION) : POSITION { return p; }
+float4 PS() : COLOR { return weights[row][col]; }
+technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); ZEnable = false; CullMode = None; } }
+)"),
+              S_OK);
+    D3DXPARAMETER_DESC desc{};
+    ASSERT_EQ(effect_->GetParameterDesc("weights", &desc), S_OK);
+    EXPECT_STREQ(desc.Name, "weights");
+    EXPECT_EQ(desc.Class, D3DXPC_VECTOR);
+    EXPECT_EQ(desc.Type, D3DXPT_FLOAT);
+    EXPECT_EQ(desc.Rows, 1u);
+    EXPECT_EQ(desc.Columns, 4u);
+    EXPECT_EQ(desc.Elements, 3u);
+    EXPECT_EQ(desc.Bytes, 96u);
+    const D3DXHANDLE second = effect_->GetParameterElement("weights", 1);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(effect_->GetParameterElement("weights", 1), second);
+    EXPECT_EQ(effect_->GetParameterElement("weights", 3), nullptr);
+    ASSERT_EQ(effect_->GetParameterDesc(second, &desc), S_OK);
+    EXPECT_EQ(desc.Elements, 2u);
+    EXPECT_EQ(desc.Bytes, 32u);
+    const D3DXHANDLE secondFirst = effect_->GetParameterElement(second, 0);
+    ASSERT_NE(secondFirst, nullptr);
+    ASSERT_EQ(effect_->GetParameterDesc(secondFirst, &desc), S_OK);
+    EXPECT_EQ(desc.Elements, 0u);
+    EXPECT_EQ(effect_->GetParameterElement(secondFirst, 0), nullptr);
+
+    // weights[i][j] is vector 2i + j: (0.1 e, 0.2, 1 - 0.1 e, 1).
+    D3DXVECTOR4 vectors[6];
+    for (int e = 0; e < 6; ++e) vectors[e] = D3DXVECTOR4(0.1f * e, 0.2f, 1 - 0.1f * e, 1);
+    ASSERT_EQ(effect_->SetVectorArray("weights", vectors, 6), S_OK);
+    const auto drawn = [&](int r, int c) {
+        EXPECT_EQ(effect_->SetInt("row", r), S_OK);
+        EXPECT_EQ(effect_->SetInt("col", c), S_OK);
+        RunPasses([&] { DrawQuad(); });
+        return Pixel(kSize / 2, kSize / 2);
+    };
+    ExpectColour(drawn(2, 1), 128, 51, 128);
+    ExpectColour(drawn(0, 1), 26, 51, 230);
+    // An element's handle addresses its own run of the values.
+    const D3DXVECTOR4 white(1, 1, 1, 1);
+    ASSERT_EQ(effect_->SetVector(effect_->GetParameterElement(second, 1), &white), S_OK);
+    ExpectColour(drawn(1, 1), 255, 255, 255);
+    const float secondRow[8] = {0, 0, 1, 1, 1, 0, 0, 1};
+    ASSERT_EQ(effect_->SetFloatArray(second, secondRow, 8), S_OK);
+    ExpectColour(drawn(1, 0), 0, 0, 255);
+    ExpectColour(drawn(1, 1), 255, 0, 0);
+    float all[24] = {};
+    ASSERT_EQ(effect_->GetFloatArray("weights", all, 24), S_OK);
+    EXPECT_FLOAT_EQ(all[8 + 2], 1.0f);  // weights[1][0].z
+    EXPECT_FLOAT_EQ(all[4 * 5], 0.5f);  // weights[2][1].x untouched
+    // SetValue fills the whole parameter in the same order.
+    for (int i = 0; i < 24; ++i) all[i] = i % 4 == 1 ? 1.0f : 0.0f;
+    ASSERT_EQ(effect_->SetValue("weights", all, sizeof all), S_OK);
+    ExpectColour(drawn(2, 0), 0, 255, 0);
+}
+
 // Texture[n], Sampler[n] and indexed sampler states in a pass feed the stages
 // that register-bound shader samplers read: s0 sees a solid 0x40 red, s1 the
 // ramp through its sampler_state. Each pixel is s0 + s1 / 2.

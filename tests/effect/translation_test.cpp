@@ -342,9 +342,61 @@ float weights[TAPS * 2 - 1] = {0.1, 0.2, 0.4, 0.2, 0.1};
               "test.fx(2,9): array size must be a constant integer");
     EXPECT_EQ(Translate("float a = 1;\nfloat b = a * 2;\ntechnique T { pass { } }").error,
               "test.fx(2,11): 'a' is not a constant");
-    EXPECT_EQ(Translate("float m[2][2];").error, "test.fx(1,11): arrays of arrays are not supported");
     EXPECT_EQ(Translate("float3 d = normalize(0);\ntechnique T { pass { } }").error,
               "test.fx(1,12): normalize of a zero vector");
+}
+
+// Arrays of arrays as uniforms, statics, locals and parameters: nested and
+// flat initialisers, constant and dynamic indices, and inner arrays taken whole.
+TEST(Translation, ArraysOfArraysIndexLikeHlsl) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string globals = R"(
+float4 weights[3][2];
+float2 grid[2][2] = {{{1, 2}, {3, 4}}, {{5, 6}, {7, 8}}};
+static const float k[2][3] = {{1, 2, 3}, {4, 5, 6}};
+static const float flat[2][2] = {1, 2, 3, 4};
+int row = 2;
+struct Pair { float v[2][2]; };
+float Sum(float m[2][3]) {
+    float s = 0;
+    for (int i = 0; i < 2; i++)
+        for (int j = 0; j < 3; j++) s += m[i][j];
+    return s;
+}
+)";
+    Translation t = Translate(PixelProbe(globals, R"(
+    float local[2][2] = {{0, 0}, {0, 0}};
+    float inner[3] = k[1];
+    local[1][0] = inner[2] + flat[1][1];
+    local[0] = flat[0];
+    Pair pr = (Pair)0;
+    pr.v[1][0] = 1;
+    return float4(weights[row][1].y + grid[1][0].y, Sum(k),
+                  local[1][0] + local[0][1], weights[1][0].x + k[1][2 - row] + pr.v[1][0]);)"));
+    ASSERT_TRUE(t.ok) << t.error;
+    ASSERT_EQ(t.effect.parameters.size(), 3u);
+    EXPECT_EQ(t.effect.parameters[0].type.arraySize, 3);
+    EXPECT_EQ(t.effect.parameters[0].type.innerArraySize, 2);
+    EXPECT_EQ(t.effect.parameters[0].initialValue.size(), 24u);
+    EXPECT_EQ(t.effect.parameters[1].initialValue, (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8}));
+    // weights[i][j] = (2i + j, 100 + 2i + j, 0, 0), in row-major element order.
+    std::vector<float> weights;
+    for (int e = 0; e < 6; ++e) weights.insert(weights.end(), {float(e), 100.0f + e, 0, 0});
+    // weights[2][1].y + grid[1][0].y = 105 + 6; Sum = 21; 6 + 4 + flat[0][1];
+    // weights[1][0].x + k[1][0] + pr.v[1][0] = 2 + 4 + 1.
+    EXPECT_PIXEL(RenderPass(t.effect, 1, 1, {{"weights", weights}}).at(0), 111.0f, 21.0f, 12.0f,
+                 7.0f);
+
+    EXPECT_EQ(Translate("float m[2][2][2];").error,
+              "test.fx(1,14): arrays of more than two dimensions are not supported");
+    EXPECT_EQ(Translate("float m[64][128];").error,
+              "test.fx(1,9): array has more than 4096 elements");
+    EXPECT_EQ(Translate("float m[2][3] = {1, 2, 3, 4};").error,
+              "test.fx(1,17): initial value of 'm' needs 6 components, got 4");
+    EXPECT_EQ(Translate(PixelProbe("static const float m[2][3] = {1, 2, 3, 4};", "return m[0][0];"))
+                  .error,
+              "test.fx(1,30): initializer has the wrong number of elements for float[2][3]");
 }
 
 // Shader model 3 styles: a semantic written on a struct-returning function,
@@ -370,8 +422,52 @@ technique T { pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile
     const std::vector<Pixel> pixels = RenderPass(t.effect, 1, 1);
     ASSERT_EQ(pixels.size(), 1u) << LinkPass(t.effect.techniques[0].passes[0]);
     EXPECT_PIXEL(pixels[0], 0.25f, 0.5f, 0.75f, 0.5f);
-    EXPECT_EQ(Translate("sampler2D pair[2] = { sampler_state { }, sampler_state { } };").error,
-              "test.fx(1,19): arrays of samplers are not supported");
+}
+
+// A sampler array gets one state block per element; each element a shader
+// reads (with a constant index) is a sampler of its own stage, and element i
+// of an array bound to register(sn) takes stage n + i.
+TEST(Translation, SamplerArraysTakeOneStagePerElement) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    const std::string globals = R"(
+texture t0;
+texture t1;
+sampler2D layers[2] = { sampler_state { Texture = <t0>; MinFilter = Point; }, sampler_state { Texture = (t1); } };
+sampler2D bound[3] : register(s4);
+static const int LAST = 1;
+int k;
+)";
+    Translation t = Translate(PixelProbe(
+        globals,
+        "return tex2D(layers[LAST], i.uv) + tex2D(bound[2], i.uv) + tex2D(layers[0], i.uv);"));
+    ASSERT_TRUE(t.ok) << t.error;
+    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    EXPECT_EQ(LinkPass(pass), "");
+    ASSERT_EQ(pass.program.samplers.size(), 3u);
+    const std::vector<std::pair<int, int>> expected = {{6, 2}, {0, 1}, {1, 0}};  // stage, element
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(pass.program.samplers[i].stage, expected[i].first) << i;
+        EXPECT_EQ(pass.program.samplers[i].element, expected[i].second) << i;
+    }
+    const hlsl::EffectParameter& layers = t.effect.parameters[2];
+    ASSERT_EQ(layers.name, "layers");
+    ASSERT_EQ(layers.samplerElements.size(), 2u);
+    EXPECT_EQ(layers.samplerElements[0].samplerTexture, "t0");
+    EXPECT_EQ(layers.samplerElements[0].samplerStates.size(), 2u);
+    EXPECT_EQ(layers.samplerElements[1].samplerTexture, "t1");
+    EXPECT_EQ(t.effect.parameters[3].samplerElements.size(), 3u);
+
+    EXPECT_EQ(Translate(PixelProbe(globals, "return tex2D(layers[k], i.uv);")).error,
+              "test.fx(12,20): sampler array 'layers' needs a constant index");
+    EXPECT_EQ(Translate(PixelProbe(globals, "return tex2D(layers[LAST + 1], i.uv);")).error,
+              "test.fx(12,20): index 2 is out of range for sampler array 'layers'");
+    EXPECT_EQ(Translate(PixelProbe(globals, "return tex2D(layers, i.uv);")).error,
+              "test.fx(12,8): tex2D needs a sampler as first argument");
+    EXPECT_EQ(Translate("sampler2D pair[2] = { sampler_state { } };").error,
+              "test.fx(1,21): sampler array 'pair' has 2 elements but 1 sampler_state blocks");
+    EXPECT_EQ(Translate("sampler2D grid[2][2];").error,
+              "test.fx(1,11): arrays of arrays of samplers are not supported");
 }
 
 // Effect keywords in any letter case, and Direct3D 10/11 techniques beside

@@ -57,10 +57,9 @@ void UploadParameters(unsigned program, const hlsl::CompiledEffect& effect,
             if (p.name != u.name) continue;
             auto it = values.find(p.name);
             const std::vector<float>& data = it != values.end() ? it->second : p.initialValue;
-            const int location = d3dx9::UniformLocation(program, u.glslName);
-            if (location >= 0)
-                d3dx9::UploadUniform(program, location, p.type.Element(),
-                                     std::max(1, p.type.arraySize), data.data());
+            d3dx9::UploadUniformValue(program,
+                                      d3dx9::UniformValueLocations(program, u.glslName, p.type),
+                                      p.type, data.data());
         }
     }
 }

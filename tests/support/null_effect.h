@@ -13,7 +13,11 @@ public:
     explicit NullEffect(HRESULT unsupported = E_NOTIMPL) : unsupported_(unsupported) {}
     virtual ~NullEffect() = default;
 
+    HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE, D3DXPARAMETER_DESC*) override {
+        return unsupported_;
+    }
     D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE, UINT) override { return nullptr; }
+    D3DXHANDLE STDMETHODCALLTYPE GetParameterElement(D3DXHANDLE, UINT) override { return nullptr; }
     D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE, LPCSTR) override { return nullptr; }
     D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT) override { return nullptr; }
     D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR) override { return nullptr; }
@@ -29,6 +33,18 @@ public:
         return unsupported_;
     }
     HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE, D3DXVECTOR4*) override { return unsupported_; }
+    HRESULT STDMETHODCALLTYPE SetFloatArray(D3DXHANDLE, const FLOAT*, UINT) override {
+        return unsupported_;
+    }
+    HRESULT STDMETHODCALLTYPE GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override {
+        return unsupported_;
+    }
+    HRESULT STDMETHODCALLTYPE SetVectorArray(D3DXHANDLE, const D3DXVECTOR4*, UINT) override {
+        return unsupported_;
+    }
+    HRESULT STDMETHODCALLTYPE GetVectorArray(D3DXHANDLE, D3DXVECTOR4*, UINT) override {
+        return unsupported_;
+    }
     HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE, const D3DXMATRIX*) override {
         return unsupported_;
     }

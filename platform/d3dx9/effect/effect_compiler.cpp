@@ -22,7 +22,7 @@ const VarDecl* FindGlobal(const Module& module, const std::string& name) {
 }
 
 std::vector<float> InitialValue(const Module& module, const VarDecl& g) {
-    const int count = g.type.Components() * std::max(1, g.type.arraySize);
+    const int count = g.type.Components() * g.type.Count();
     std::vector<float> value;
     if (g.init) {
         const Constant folded = FoldConstant(
@@ -43,24 +43,38 @@ std::vector<float> InitialValue(const Module& module, const VarDecl& g) {
     return value;
 }
 
+// A sampler's state block and the texture parameter its Texture state names.
+void SetSamplerStates(const Module& module, const std::vector<StateAssignment>& states,
+                      EffectParameter& p) {
+    p.samplerStates = states;
+    for (const StateAssignment& s : states) {
+        if (strcasecmp(s.name.c_str(), "Texture") != 0) continue;
+        if (s.terms.size() != 1 || s.terms[0].kind != StateValueTerm::Kind::Name)
+            Fail(s.where, "Texture state needs a texture name");
+        const VarDecl* t = FindGlobal(module, s.terms[0].name);
+        if (!t || t->type.base != BaseType::Texture)
+            Fail(s.where, "'" + s.terms[0].name + "' is not a texture");
+        p.samplerTexture = t->name;
+    }
+}
+
 EffectParameter MakeParameter(const Module& module, const VarDecl& g) {
     EffectParameter p;
     p.name = g.name;
     p.semantic = g.semantic;
     p.type = g.type;
-    if (g.type.IsNumeric() || (g.type.arraySize > 0 && g.type.Element().IsNumeric())) {
+    if (g.type.Innermost().IsNumeric()) {
         p.initialValue = InitialValue(module, g);
     }
-    if (g.type.IsSampler()) {
-        p.samplerStates = g.samplerStates;
-        for (const StateAssignment& s : g.samplerStates) {
-            if (strcasecmp(s.name.c_str(), "Texture") != 0) continue;
-            if (s.terms.size() != 1 || s.terms[0].kind != StateValueTerm::Kind::Name)
-                Fail(s.where, "Texture state needs a texture name");
-            const VarDecl* t = FindGlobal(module, s.terms[0].name);
-            if (!t || t->type.base != BaseType::Texture)
-                Fail(s.where, "'" + s.terms[0].name + "' is not a texture");
-            p.samplerTexture = t->name;
+    if (g.type.IsSampler() && g.type.arraySize == 0) SetSamplerStates(module, g.samplerStates, p);
+    if (g.type.IsSampler() && g.type.arraySize > 0) {
+        for (int i = 0; i < g.type.arraySize; ++i) {
+            EffectParameter element;
+            element.name = g.name + "[" + std::to_string(i) + "]";
+            element.type = g.type.Element();
+            if (!g.elementSamplerStates.empty())
+                SetSamplerStates(module, g.elementSamplerStates[static_cast<size_t>(i)], element);
+            p.samplerElements.push_back(std::move(element));
         }
     }
     return p;

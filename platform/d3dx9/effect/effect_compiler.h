@@ -23,6 +23,8 @@ struct EffectParameter {
     // Texture state names (empty if none).
     std::vector<StateAssignment> samplerStates;
     std::string samplerTexture;
+    // Sampler arrays: each element's states and texture, as above.
+    std::vector<EffectParameter> samplerElements;
 };
 
 struct CompiledPass {

@@ -113,6 +113,25 @@ void UploadUniform(unsigned program, int location, const hlsl::Type& type, int e
     if (n == 4) glProgramUniform4iv(program, location, elements, v.data());
 }
 
+std::vector<int> UniformValueLocations(unsigned program, const std::string& glslName,
+                                       const hlsl::Type& type) {
+    if (type.innerArraySize == 0) return {UniformLocation(program, glslName)};
+    std::vector<int> locations;
+    for (int i = 0; i < type.arraySize; ++i)
+        locations.push_back(UniformLocation(program, glslName + "[" + std::to_string(i) + "][0]"));
+    return locations;
+}
+
+void UploadUniformValue(unsigned program, const std::vector<int>& locations, const hlsl::Type& type,
+                        const float* floats) {
+    const hlsl::Type value = type.Innermost();
+    const int run = type.innerArraySize > 0 ? type.innerArraySize : std::max(1, type.arraySize);
+    const size_t stride = static_cast<size_t>(run * value.Components());
+    for (size_t i = 0; i < locations.size(); ++i)
+        if (locations[i] >= 0)
+            UploadUniform(program, locations[i], value, run, floats + i * stride);
+}
+
 void UploadSamplerStage(unsigned program, int location, int stage) {
     glProgramUniform1i(program, location, stage);
 }

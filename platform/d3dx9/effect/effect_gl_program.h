@@ -23,6 +23,15 @@ int UniformLocation(unsigned program, const std::string& name);
 // which puts HLSL row i in GLSL column i (see glsl_generator.h).
 void UploadUniform(unsigned program, int location, const hlsl::Type& type, int elements,
                    const float* floats);
+// Where a whole effect value of `type` goes in a program: one location for a
+// value or an array, and for an array of arrays one per outer element (GL
+// addresses each inner array on its own). All -1 when the program does not
+// use it.
+std::vector<int> UniformValueLocations(unsigned program, const std::string& glslName,
+                                       const hlsl::Type& type);
+// Uploads a whole effect value through the locations above.
+void UploadUniformValue(unsigned program, const std::vector<int>& locations, const hlsl::Type& type,
+                        const float* floats);
 void UploadSamplerStage(unsigned program, int location, int stage);
 
 }  // namespace kl::d3dx9

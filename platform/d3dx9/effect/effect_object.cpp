@@ -15,7 +15,25 @@ bool IsTextureParameter(const hlsl::Type& t) {
 }
 
 bool IsNumericParameter(const hlsl::Type& t) {
-    return t.Element().IsNumeric();
+    return t.Innermost().IsNumeric();
+}
+
+D3DXPARAMETER_TYPE ParameterType(hlsl::BaseType base) {
+    using hlsl::BaseType;
+    static const std::pair<BaseType, D3DXPARAMETER_TYPE> kTypes[] = {
+        {BaseType::Bool, D3DXPT_BOOL},
+        {BaseType::Int, D3DXPT_INT},
+        {BaseType::Uint, D3DXPT_INT},
+        {BaseType::Float, D3DXPT_FLOAT},
+        {BaseType::Texture, D3DXPT_TEXTURE},
+        {BaseType::Sampler, D3DXPT_SAMPLER},
+        {BaseType::Sampler2D, D3DXPT_SAMPLER2D},
+        {BaseType::Sampler3D, D3DXPT_SAMPLER3D},
+        {BaseType::SamplerCube, D3DXPT_SAMPLERCUBE},
+        {BaseType::String, D3DXPT_STRING}};
+    for (const auto& [b, type] : kTypes)
+        if (b == base) return type;
+    return D3DXPT_VOID;
 }
 
 }  // namespace
@@ -92,11 +110,15 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
     const hlsl::GeneratedPass& program = source.program;
     for (const hlsl::GeneratedUniform& u : program.uniforms) {
         for (unsigned stage : {pass.vertex.glProgram, pass.pixel.glProgram}) {
-            const int location = stage ? UniformLocation(stage, u.glslName) : -1;
-            if (location < 0) continue;  // not in this stage, or optimised away
-            for (size_t i = 0; i < parameters_.size(); ++i)
-                if (parameters_[i].desc.name == u.name)
-                    pass.uniforms.push_back(UniformSlot{i, stage, location, 0});
+            const long parameter = ParameterIndex(u.name);
+            if (!stage || parameter < 0) continue;
+            const std::vector<int> locations =
+                UniformValueLocations(stage, u.glslName, parameters_[parameter].desc.type);
+            // Not in this stage, or optimised away.
+            if (std::all_of(locations.begin(), locations.end(), [](int l) { return l < 0; }))
+                continue;
+            pass.uniforms.push_back(
+                UniformSlot{static_cast<size_t>(parameter), stage, locations, 0});
         }
     }
     for (const bool vertex : {false, true}) {
@@ -109,8 +131,13 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
                 UploadSamplerStage(glProgram, location,
                                    kl::d3d9::SamplerTextureUnit(static_cast<DWORD>(stage)));
             const long sampler = ParameterIndex(s.name);
-            if (sampler >= 0 && !AddSamplerParameter(static_cast<size_t>(sampler), slot, error))
-                return false;
+            if (sampler >= 0) {
+                const hlsl::EffectParameter& d = parameters_[static_cast<size_t>(sampler)].desc;
+                const bool element =
+                    s.element >= 0 && static_cast<size_t>(s.element) < d.samplerElements.size();
+                if (!AddSamplerParameter(element ? d.samplerElements[s.element] : d, slot, error))
+                    return false;
+            }
             pass.samplers.push_back(std::move(slot));
         }
     }
@@ -126,9 +153,10 @@ long Effect::ParameterIndex(const std::string& name) const {
     return -1;
 }
 
-// A sampler parameter's texture and sampler_state settings, for its stage.
-bool Effect::AddSamplerParameter(size_t sampler, SamplerSlot& slot, std::string& error) {
-    const hlsl::EffectParameter& d = parameters_[sampler].desc;
+// A sampler parameter's (or sampler array element's) texture and
+// sampler_state settings, for its stage.
+bool Effect::AddSamplerParameter(const hlsl::EffectParameter& d, SamplerSlot& slot,
+                                 std::string& error) {
     if (!d.samplerTexture.empty()) slot.textureParameter = ParameterIndex(d.samplerTexture);
     for (const hlsl::StateAssignment& st : d.samplerStates) {
         if (strcasecmp(st.name.c_str(), "Texture") == 0) continue;
@@ -165,13 +193,14 @@ bool Effect::AddStageState(const hlsl::StateAssignment& s, Pass& pass, std::stri
                                ? ParameterIndex(s.terms[0].name)
                                : -1;
         const hlsl::BaseType want = texture ? hlsl::BaseType::Texture : hlsl::BaseType::Sampler;
-        const bool fits = named >= 0 && (texture ? parameters_[named].desc.type.base == want
-                                                 : parameters_[named].desc.type.IsSampler());
+        const hlsl::Type* type = named >= 0 ? &parameters_[named].desc.type : nullptr;
+        const bool fits =
+            type && (texture ? type->base == want : type->IsSampler() && type->arraySize == 0);
         if (!fits) return fail(s.name + " needs " + (texture ? "a texture" : "a sampler") +
                                " parameter");
         if (texture) {
             slot.textureParameter = named;
-        } else if (!AddSamplerParameter(static_cast<size_t>(named), slot, error)) {
+        } else if (!AddSamplerParameter(parameters_[named].desc, slot, error)) {
             return false;
         }
     } else {
@@ -221,8 +250,8 @@ bool Effect::LinkStages(const std::string& technique, const hlsl::CompiledPass& 
 
 // ---- handles ----
 
-// A handle is either one this effect returned (the element's stored name) or
-// a name string, as with D3DX.
+// A handle is either one this effect returned (the parameter's or element's
+// stored name) or a parameter's name string, as with D3DX.
 Effect::Parameter* Effect::FindParameter(D3DXHANDLE handle) {
     if (!handle) return nullptr;
     for (Parameter& p : parameters_)
@@ -230,6 +259,24 @@ Effect::Parameter* Effect::FindParameter(D3DXHANDLE handle) {
     for (Parameter& p : parameters_)
         if (p.desc.name == handle) return &p;
     return nullptr;
+}
+
+Effect::View Effect::Resolve(D3DXHANDLE handle) {
+    View v;
+    for (Element& e : elements_) {
+        if (handle != e.name.c_str()) continue;
+        v.parameter = &parameters_[e.parameter];
+        v.offset = e.offset;
+        v.type = e.type;
+        v.handle = &e.name;
+        return v;
+    }
+    if (Parameter* p = FindParameter(handle)) {
+        v.parameter = p;
+        v.type = p->desc.type;
+        v.handle = &p->desc.name;
+    }
+    return v;
 }
 
 Effect::Technique* Effect::FindTechnique(D3DXHANDLE handle) {
@@ -241,9 +288,10 @@ Effect::Technique* Effect::FindTechnique(D3DXHANDLE handle) {
     return nullptr;
 }
 
-Effect::Parameter* Effect::NumericParameter(D3DXHANDLE handle) {
-    Parameter* p = FindParameter(handle);
-    return p && IsNumericParameter(p->desc.type) ? p : nullptr;
+Effect::View Effect::NumericView(D3DXHANDLE handle) {
+    View v = Resolve(handle);
+    if (v.parameter && !IsNumericParameter(v.type)) v.parameter = nullptr;
+    return v;
 }
 
 D3DXHANDLE Effect::GetParameter(D3DXHANDLE hParameter, UINT Index) {
@@ -255,6 +303,45 @@ D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) {
     if (hParameter || !pName) return nullptr;  // struct members are not exposed
     Parameter* p = FindParameter(pName);
     return p ? p->desc.name.c_str() : nullptr;
+}
+
+// Element i of an array is the run of values after the i elements before it;
+// an element of an array of arrays is itself an array.
+D3DXHANDLE Effect::GetParameterElement(D3DXHANDLE hParameter, UINT ElementIndex) {
+    const View v = Resolve(hParameter);
+    if (!v.parameter || ElementIndex >= static_cast<UINT>(v.type.arraySize)) return nullptr;
+    const std::string name = *v.handle + "[" + std::to_string(ElementIndex) + "]";
+    for (const Element& e : elements_)
+        if (e.name == name) return e.name.c_str();
+    const hlsl::Type element = v.type.Element();
+    const size_t offset =
+        IsNumericParameter(v.type)
+            ? v.offset + ElementIndex * static_cast<size_t>(element.Components() * element.Count())
+            : 0;
+    elements_.push_back(
+        Element{name, static_cast<size_t>(v.parameter - parameters_.data()), offset, element});
+    return elements_.back().name.c_str();
+}
+
+HRESULT Effect::GetParameterDesc(D3DXHANDLE hParameter, D3DXPARAMETER_DESC* pDesc) {
+    const View v = Resolve(hParameter);
+    if (!v.parameter || !pDesc) return D3DERR_INVALIDCALL;
+    const hlsl::Type& t = v.type;
+    D3DXPARAMETER_DESC d{};
+    d.Name = v.parameter->desc.name.c_str();
+    d.Semantic = v.parameter->desc.semantic.empty() ? nullptr : v.parameter->desc.semantic.c_str();
+    d.Type = ParameterType(t.base);
+    const bool numeric = IsNumericParameter(t);
+    d.Class = !numeric     ? D3DXPC_OBJECT
+              : t.matrix   ? D3DXPC_MATRIX_ROWS
+              : t.cols > 1 ? D3DXPC_VECTOR
+                           : D3DXPC_SCALAR;
+    d.Rows = numeric ? static_cast<UINT>(t.rows) : 0;
+    d.Columns = numeric ? static_cast<UINT>(t.cols) : 0;
+    d.Elements = static_cast<UINT>(t.arraySize);
+    d.Bytes = numeric ? static_cast<UINT>(v.Values() * 4) : 0;
+    *pDesc = d;
+    return D3D_OK;
 }
 
 D3DXHANDLE Effect::GetTechnique(UINT Index) {
@@ -269,27 +356,30 @@ D3DXHANDLE Effect::GetTechniqueByName(LPCSTR pName) {
 // ---- values ----
 
 HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
-    Parameter* p = FindParameter(hParameter);
-    if (!p || !pData) return D3DERR_INVALIDCALL;
-    if (IsTextureParameter(p->desc.type)) {
+    const View v = Resolve(hParameter);
+    if (!v.parameter || !pData) return D3DERR_INVALIDCALL;
+    Parameter* p = v.parameter;
+    if (IsTextureParameter(v.type)) {
         if (Bytes < sizeof(IDirect3DBaseTexture9*)) return D3DERR_INVALIDCALL;
         IDirect3DBaseTexture9* texture = nullptr;
         std::memcpy(&texture, pData, sizeof texture);
         return SetTexture(hParameter, texture);
     }
-    if (!IsNumericParameter(p->desc.type)) return D3DERR_INVALIDCALL;
+    if (!IsNumericParameter(v.type)) return D3DERR_INVALIDCALL;
     const std::vector<float> before = p->values;
-    const size_t count = std::min(p->values.size(), static_cast<size_t>(Bytes) / 4);
-    const hlsl::BaseType base = p->desc.type.base;
+    // Elements follow each other row by row, the inner arrays of an array of
+    // arrays one after another.
+    const size_t count = std::min(v.Values(), static_cast<size_t>(Bytes) / 4);
+    const hlsl::BaseType base = v.type.base;
     for (size_t i = 0; i < count; ++i) {
         const unsigned char* src = static_cast<const unsigned char*>(pData) + i * 4;
+        float& value = p->values[v.offset + i];
         if (base == hlsl::BaseType::Float) {
-            std::memcpy(&p->values[i], src, 4);
+            std::memcpy(&value, src, 4);
         } else {
             int32_t n = 0;
             std::memcpy(&n, src, 4);
-            p->values[i] =
-                base == hlsl::BaseType::Bool ? (n != 0 ? 1.0f : 0.0f) : static_cast<float>(n);
+            value = base == hlsl::BaseType::Bool ? (n != 0 ? 1.0f : 0.0f) : static_cast<float>(n);
         }
     }
     ChangedFrom(*p, before);
@@ -297,22 +387,23 @@ HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
 }
 
 HRESULT Effect::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
-    Parameter* p = FindParameter(hParameter);
-    if (!p || !pData) return D3DERR_INVALIDCALL;
-    if (IsTextureParameter(p->desc.type)) {
+    const View v = Resolve(hParameter);
+    if (!v.parameter || !pData) return D3DERR_INVALIDCALL;
+    const Parameter* p = v.parameter;
+    if (IsTextureParameter(v.type)) {
         if (Bytes < sizeof(IDirect3DBaseTexture9*)) return D3DERR_INVALIDCALL;
         if (p->texture) p->texture->AddRef();
         std::memcpy(pData, &p->texture, sizeof p->texture);
         return D3D_OK;
     }
-    if (!IsNumericParameter(p->desc.type) || Bytes < p->values.size() * 4)
-        return D3DERR_INVALIDCALL;
-    for (size_t i = 0; i < p->values.size(); ++i) {
+    if (!IsNumericParameter(v.type) || Bytes < v.Values() * 4) return D3DERR_INVALIDCALL;
+    for (size_t i = 0; i < v.Values(); ++i) {
         unsigned char* dst = static_cast<unsigned char*>(pData) + i * 4;
-        if (p->desc.type.base == hlsl::BaseType::Float) {
-            std::memcpy(dst, &p->values[i], 4);
+        const float value = p->values[v.offset + i];
+        if (v.type.base == hlsl::BaseType::Float) {
+            std::memcpy(dst, &value, 4);
         } else {
-            const float f = std::min(std::max(p->values[i], -2147483648.0f), 2147483520.0f);
+            const float f = std::min(std::max(value, -2147483648.0f), 2147483520.0f);
             const int32_t n = static_cast<int32_t>(f);
             std::memcpy(dst, &n, 4);
         }
@@ -343,64 +434,102 @@ HRESULT Effect::GetInt(D3DXHANDLE hParameter, INT* pn) {
 }
 
 HRESULT Effect::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
-    Parameter* p = NumericParameter(hParameter);
-    if (!p || p->desc.type.matrix) return D3DERR_INVALIDCALL;
-    const std::vector<float> before = p->values;
-    p->values[0] = p->desc.type.base == hlsl::BaseType::Bool ? (f != 0.0f ? 1.0f : 0.0f) : f;
-    ChangedFrom(*p, before);
-    return D3D_OK;
+    const View v = NumericView(hParameter);
+    if (!v.parameter || v.type.matrix) return D3DERR_INVALIDCALL;
+    return SetFloatArray(hParameter, &f, 1);
 }
 
 HRESULT Effect::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
-    Parameter* p = NumericParameter(hParameter);
-    if (!p || !pf || p->desc.type.matrix) return D3DERR_INVALIDCALL;
-    *pf = p->values[0];
+    const View v = NumericView(hParameter);
+    if (!v.parameter || v.type.matrix) return D3DERR_INVALIDCALL;
+    return GetFloatArray(hParameter, pf, 1);
+}
+
+// Floats fill the components in order: row by row, element by element.
+HRESULT Effect::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
+    const View v = NumericView(hParameter);
+    if (!v.parameter || !pf) return D3DERR_INVALIDCALL;
+    Parameter& p = *v.parameter;
+    const std::vector<float> before = p.values;
+    const size_t n = std::min(v.Values(), static_cast<size_t>(Count));
+    const bool boolean = v.type.base == hlsl::BaseType::Bool;
+    for (size_t i = 0; i < n; ++i)
+        p.values[v.offset + i] = boolean ? (pf[i] != 0.0f ? 1.0f : 0.0f) : pf[i];
+    ChangedFrom(p, before);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) {
+    const View v = NumericView(hParameter);
+    if (!v.parameter || !pf) return D3DERR_INVALIDCALL;
+    const size_t n = std::min(v.Values(), static_cast<size_t>(Count));
+    for (size_t i = 0; i < n; ++i) pf[i] = v.parameter->values[v.offset + i];
     return D3D_OK;
 }
 
 HRESULT Effect::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
-    Parameter* p = NumericParameter(hParameter);
-    if (!p || !pVector || p->desc.type.matrix) return D3DERR_INVALIDCALL;
-    const std::vector<float> before = p->values;
-    const float v[4] = {pVector->x, pVector->y, pVector->z, pVector->w};
-    const size_t n = std::min<size_t>(4, static_cast<size_t>(p->desc.type.cols));
-    for (size_t i = 0; i < n; ++i) p->values[i] = v[i];
-    ChangedFrom(*p, before);
-    return D3D_OK;
+    return SetVectorArray(hParameter, pVector, 1);
 }
 
 HRESULT Effect::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
-    Parameter* p = NumericParameter(hParameter);
-    if (!p || !pVector || p->desc.type.matrix) return D3DERR_INVALIDCALL;
-    float v[4] = {0, 0, 0, 0};
-    const size_t n = std::min<size_t>(4, static_cast<size_t>(p->desc.type.cols));
-    for (size_t i = 0; i < n; ++i) v[i] = p->values[i];
-    *pVector = D3DXVECTOR4(v[0], v[1], v[2], v[3]);
+    return GetVectorArray(hParameter, pVector, 1);
+}
+
+// One vector per element (every element of an array of arrays, in order);
+// each element takes as many components as it has.
+HRESULT Effect::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector, UINT Count) {
+    const View v = NumericView(hParameter);
+    if (!v.parameter || !pVector || v.type.matrix) return D3DERR_INVALIDCALL;
+    Parameter& p = *v.parameter;
+    const std::vector<float> before = p.values;
+    const size_t cols = std::min<size_t>(4, static_cast<size_t>(v.type.cols));
+    const size_t n = std::min(static_cast<size_t>(v.type.Count()), static_cast<size_t>(Count));
+    for (size_t e = 0; e < n; ++e) {
+        const float c[4] = {pVector[e].x, pVector[e].y, pVector[e].z, pVector[e].w};
+        for (size_t i = 0; i < cols; ++i) p.values[v.offset + e * cols + i] = c[i];
+    }
+    ChangedFrom(p, before);
+    return D3D_OK;
+}
+
+HRESULT Effect::GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector, UINT Count) {
+    const View v = NumericView(hParameter);
+    if (!v.parameter || !pVector || v.type.matrix) return D3DERR_INVALIDCALL;
+    const size_t cols = std::min<size_t>(4, static_cast<size_t>(v.type.cols));
+    const size_t n = std::min(static_cast<size_t>(v.type.Count()), static_cast<size_t>(Count));
+    for (size_t e = 0; e < n; ++e) {
+        float c[4] = {0, 0, 0, 0};
+        for (size_t i = 0; i < cols; ++i) c[i] = v.parameter->values[v.offset + e * cols + i];
+        pVector[e] = D3DXVECTOR4(c[0], c[1], c[2], c[3]);
+    }
     return D3D_OK;
 }
 
 HRESULT Effect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-    Parameter* p = NumericParameter(hParameter);
-    if (!p || !pMatrix || !p->desc.type.matrix) return D3DERR_INVALIDCALL;
-    const std::vector<float> before = p->values;
-    const int rows = p->desc.type.rows;
-    const int cols = p->desc.type.cols;
+    const View v = NumericView(hParameter);
+    if (!v.parameter || !pMatrix || !v.type.matrix) return D3DERR_INVALIDCALL;
+    Parameter& p = *v.parameter;
+    const std::vector<float> before = p.values;
+    const int rows = v.type.rows;
+    const int cols = v.type.cols;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
-            p->values[static_cast<size_t>(r * cols + c)] = pMatrix->m[r][c];
-    ChangedFrom(*p, before);
+            p.values[v.offset + static_cast<size_t>(r * cols + c)] = pMatrix->m[r][c];
+    ChangedFrom(p, before);
     return D3D_OK;
 }
 
 HRESULT Effect::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
-    Parameter* p = NumericParameter(hParameter);
-    if (!p || !pMatrix || !p->desc.type.matrix) return D3DERR_INVALIDCALL;
-    const int rows = p->desc.type.rows;
-    const int cols = p->desc.type.cols;
+    const View v = NumericView(hParameter);
+    if (!v.parameter || !pMatrix || !v.type.matrix) return D3DERR_INVALIDCALL;
+    const int rows = v.type.rows;
+    const int cols = v.type.cols;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             pMatrix->m[r][c] =
-                r < rows && c < cols ? p->values[static_cast<size_t>(r * cols + c)] : 0.0f;
+                r < rows && c < cols
+                    ? v.parameter->values[v.offset + static_cast<size_t>(r * cols + c)]
+                    : 0.0f;
     return D3D_OK;
 }
 
@@ -517,8 +646,7 @@ void Effect::UploadUniforms(Pass& pass) {
     for (UniformSlot& slot : pass.uniforms) {
         Parameter& p = parameters_[slot.parameter];
         if (slot.uploaded == p.version) continue;
-        UploadUniform(slot.program, slot.location, p.desc.type.Element(),
-                      std::max(1, p.desc.type.arraySize), p.values.data());
+        UploadUniformValue(slot.program, slot.locations, p.desc.type, p.values.data());
         slot.uploaded = p.version;
     }
 }

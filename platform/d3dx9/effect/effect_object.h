@@ -9,6 +9,7 @@
 
 #include <d3dx9.h>
 
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,7 +25,11 @@ public:
                           std::string& error);
 
     // ID3DXBaseEffect
+    HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE hParameter,
+                                               D3DXPARAMETER_DESC* pDesc) override;
     D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE hParameter, UINT Index) override;
+    D3DXHANDLE STDMETHODCALLTYPE GetParameterElement(D3DXHANDLE hParameter,
+                                                     UINT ElementIndex) override;
     D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) override;
     D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT Index) override;
     D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR pName) override;
@@ -38,6 +43,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetFloat(D3DXHANDLE hParameter, FLOAT* pf) override;
     HRESULT STDMETHODCALLTYPE SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) override;
     HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) override;
+    HRESULT STDMETHODCALLTYPE SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf,
+                                            UINT Count) override;
+    HRESULT STDMETHODCALLTYPE GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) override;
+    HRESULT STDMETHODCALLTYPE SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
+                                             UINT Count) override;
+    HRESULT STDMETHODCALLTYPE GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector,
+                                             UINT Count) override;
     HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
     HRESULT STDMETHODCALLTYPE GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) override;
     HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE hParameter,
@@ -64,10 +76,26 @@ private:
         IDirect3DBaseTexture9* texture = nullptr;
         unsigned long long version = 1;
     };
+    // An array element GetParameterElement handed out: a run of its
+    // parameter's values. The name ("w[1]", "w[1][0]") is its handle.
+    struct Element {
+        std::string name;
+        size_t parameter;
+        size_t offset;  // its first value in the parameter's values
+        hlsl::Type type;
+    };
+    // What a handle addresses: a whole parameter or one of its elements.
+    struct View {
+        Parameter* parameter = nullptr;
+        size_t offset = 0;
+        hlsl::Type type;
+        const std::string* handle = nullptr;
+        size_t Values() const { return static_cast<size_t>(type.Components() * type.Count()); }
+    };
     struct UniformSlot {
         size_t parameter;
         unsigned program;  // the stage program that declares it
-        int location;
+        std::vector<int> locations;  // see UniformValueLocations
         unsigned long long uploaded = 0;
     };
     struct SamplerSlot {
@@ -101,15 +129,16 @@ private:
     bool BuildPass(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
                    std::string& error);
     long ParameterIndex(const std::string& name) const;
-    bool AddSamplerParameter(size_t sampler, SamplerSlot& slot, std::string& error);
+    bool AddSamplerParameter(const hlsl::EffectParameter& d, SamplerSlot& slot, std::string& error);
     static bool IsStageState(const hlsl::StateAssignment& s);
     bool AddStageState(const hlsl::StateAssignment& s, Pass& pass, std::string& error);
     bool LinkStages(const std::string& technique, const hlsl::CompiledPass& source, Pass& pass,
                     std::string& error);
     void BindPassStages(const Pass& pass);
     Parameter* FindParameter(D3DXHANDLE handle);
+    View Resolve(D3DXHANDLE handle);
     Technique* FindTechnique(D3DXHANDLE handle);
-    Parameter* NumericParameter(D3DXHANDLE handle);
+    View NumericView(D3DXHANDLE handle);
     // Marks a parameter for upload only when its value really changed: the
     // renderer sets the same matrices for every subset it draws.
     static void ChangedFrom(Parameter& p, const std::vector<float>& before) {
@@ -122,6 +151,7 @@ private:
 
     IDirect3DDevice9* device_;
     std::vector<Parameter> parameters_;
+    std::deque<Element> elements_;  // a deque: handles point into the names
     std::vector<Technique> techniques_;
     Technique* current_ = nullptr;
     bool begun_ = false;

@@ -52,6 +52,14 @@ std::string Repeat(const std::string& code, int n) {
     return out;
 }
 
+// "[3]" or "[3][2]": GLSL spells arrays of arrays as HLSL does.
+std::string ArraySuffix(const Type& t) {
+    std::string out;
+    if (t.arraySize > 0) out += "[" + std::to_string(t.arraySize) + "]";
+    if (t.innerArraySize > 0) out += "[" + std::to_string(t.innerArraySize) + "]";
+    return out;
+}
+
 }  // namespace
 
 std::string ShaderWriter::TypeName(const Type& t, const SourceLocation& where) {
@@ -88,19 +96,20 @@ std::string ShaderWriter::TypeName(const Type& t, const SourceLocation& where) {
     return VectorPrefix(t.base) + std::to_string(t.cols);
 }
 
+std::string ShaderWriter::ArrayTypeName(const Type& t, const SourceLocation& where) {
+    return TypeName(t.Innermost(), where) + ArraySuffix(t);
+}
+
 std::string ShaderWriter::DeclareVariable(const Type& t, const std::string& name,
                                           const SourceLocation& where) {
-    std::string decl = TypeName(t.Element(), where) + " " + name;
-    if (t.arraySize > 0) decl += "[" + std::to_string(t.arraySize) + "]";
-    return decl;
+    return TypeName(t.Innermost(), where) + " " + name + ArraySuffix(t);
 }
 
 std::string ShaderWriter::FillValue(const Type& t, const std::string& scalar,
                                     const SourceLocation& where) {
     if (t.arraySize > 0) {
         const std::string element = FillValue(t.Element(), scalar, where);
-        return TypeName(t.Element(), where) + "[" + std::to_string(t.arraySize) + "](" +
-               Repeat(element, t.arraySize) + ")";
+        return ArrayTypeName(t, where) + "(" + Repeat(element, t.arraySize) + ")";
     }
     if (t.base == BaseType::Struct) {
         std::string out = TypeName(t, where) + "(";

@@ -1,7 +1,10 @@
 // Typing and GLSL spelling of HLSL expressions.
 #include "glsl_names.h"
 #include "glsl_shader_writer.h"
+#include "hlsl_constants.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace kl::hlsl {
@@ -328,6 +331,8 @@ Value ShaderWriter::WriteMatrixElements(const Value& base, const std::string& me
 
 Value ShaderWriter::WriteIndex(const Expr& e) {
     Value base = WriteExpr(*e.kids[0]);
+    if (base.type.IsSampler() && base.type.arraySize > 0 && base.global)
+        return WriteSamplerElement(base, e);
     Value index = WriteExpr(*e.kids[1]);
     if (!index.type.IsScalar()) Fail(e.kids[1]->where, "index must be a scalar");
     const std::string ix = Convert(index, Type::Scalar(BaseType::Int), true, e.where);
@@ -342,6 +347,38 @@ Value ShaderWriter::WriteIndex(const Expr& e) {
         Fail(e.where, "cannot index a value of type " + HlslTypeName(base.type));
     }
     return Value{base.code + "[" + ix + "]", t, base.assignable};
+}
+
+// Shader models 2 and 3 index sampler arrays only with constants; each
+// element read is a sampler of its own, with its own stage.
+Value ShaderWriter::WriteSamplerElement(const Value& array, const Expr& indexing) {
+    const VarDecl& g = *array.global;
+    const Expr& index = *indexing.kids[1];
+    const std::string constantNeeded = "sampler array '" + g.name + "' needs a constant index";
+    Constant c;
+    try {
+        c = FoldConstant(index, [this](const std::string& name) -> const VarDecl* {
+            if (FindLocal(name)) return nullptr;
+            for (const auto& d : module_.globals)
+                if (d->name == name) return d.get();
+            return nullptr;
+        });
+    } catch (const CompileError&) {
+        Fail(indexing.where, constantNeeded);
+    }
+    if (c.values.size() != 1) Fail(indexing.where, constantNeeded);
+    const double i = std::trunc(c.values[0]);
+    if (i < 0 || i >= g.type.arraySize)
+        Fail(indexing.where, "index " + std::to_string(static_cast<long long>(i)) +
+                                 " is out of range for sampler array '" + g.name + "'");
+    const int element = static_cast<int>(i);
+    // kl_ names are the translator's own: effect names never start with it.
+    const std::string name = "kl_s" + std::to_string(element) + "x" + GlslIdentifier(g.name);
+    const bool known = std::any_of(samplers_.begin(), samplers_.end(), [&](const UsedSampler& s) {
+        return s.decl == &g && s.element == element;
+    });
+    if (!known) samplers_.push_back(UsedSampler{&g, element, name});
+    return Value{name, g.type.Element(), false, &g};
 }
 
 Value ShaderWriter::WriteCall(const Expr& e) {
@@ -429,32 +466,9 @@ Value ShaderWriter::WriteUserCall(const Expr& e, std::vector<Value>& args) {
 std::string ShaderWriter::WriteInitializer(const Expr& init, const Type& target) {
     if (init.kind != ExprKind::InitList) return Convert(WriteExpr(init), target, false, init.where);
     if (target.arraySize > 0) {
-        const Type element = target.Element();
-        std::string code =
-            TypeName(element, init.where) + "[" + std::to_string(target.arraySize) + "](";
-        const bool flat =
-            element.IsNumeric() && !element.IsScalar() &&
-            init.kids.size() == static_cast<size_t>(target.arraySize * element.Components());
-        if (!flat && init.kids.size() != static_cast<size_t>(target.arraySize))
-            Fail(init.where,
-                 "initializer has the wrong number of elements for " + HlslTypeName(target));
-        const int per = flat ? element.Components() : 1;
-        for (int i = 0; i < target.arraySize; ++i) {
-            std::string part;
-            if (flat) {
-                part = TypeName(element, init.where) + "(";
-                for (int k = 0; k < per; ++k) {
-                    Value v = WriteExpr(*init.kids[static_cast<size_t>(i * per + k)]);
-                    part +=
-                        (k ? ", " : "") + Convert(v, Type::Scalar(element.base), false, init.where);
-                }
-                part += ")";
-            } else {
-                part = WriteInitializer(*init.kids[static_cast<size_t>(i)], element);
-            }
-            code += (i ? ", " : "") + part;
-        }
-        return code + ")";
+        std::vector<const Expr*> items;
+        for (const auto& kid : init.kids) items.push_back(kid.get());
+        return WriteArrayInitializer(items, target, init.where);
     }
     if (target.base == BaseType::Struct) {
         const auto& members = target.structDecl->members;
@@ -482,6 +496,47 @@ std::string ShaderWriter::WriteInitializer(const Expr& init, const Type& target)
         Fail(init.where, HlslTypeName(target) + " needs " + std::to_string(target.Components()) +
                              " values, got " + std::to_string(components));
     return TypeName(target, init.where) + "(" + args + ")";
+}
+
+// An array's elements given one by one, or as one flat run of values that
+// fills the elements in order: {1, 2, 3, 4} for a float2[2], {1, 2, 3, 4, 5, 6}
+// or {{1, 2, 3}, {4, 5, 6}} for a float[2][3].
+std::string ShaderWriter::WriteArrayInitializer(const std::vector<const Expr*>& items,
+                                                const Type& target, const SourceLocation& where) {
+    const Type element = target.Element();
+    const size_t count = static_cast<size_t>(target.arraySize);
+    std::string code = ArrayTypeName(target, where) + "(";
+    if (items.size() == count) {
+        for (size_t i = 0; i < count; ++i)
+            code += (i ? ", " : "") + WriteInitializer(*items[i], element);
+        return code + ")";
+    }
+    const size_t per = items.size() / count;
+    const int n = static_cast<int>(per);
+    const bool runs = element.arraySize > 0
+                          ? n == element.arraySize || n == element.Count() * element.Components()
+                          : element.IsNumeric() && n == element.Components();
+    if (items.size() % count != 0 || per < 2 || !runs)
+        Fail(where, "initializer has the wrong number of elements for " + HlslTypeName(target));
+    for (size_t i = 0; i < count; ++i) {
+        const std::vector<const Expr*> run(items.begin() + static_cast<long>(i * per),
+                                           items.begin() + static_cast<long>((i + 1) * per));
+        std::string part;
+        if (element.arraySize > 0) {
+            part = WriteArrayInitializer(run, element, where);
+        } else {
+            part = TypeName(element, where) + "(";
+            for (size_t k = 0; k < per; ++k) {
+                if (run[k]->kind == ExprKind::InitList)
+                    Fail(run[k]->where, "nested list for a numeric value");
+                part += (k ? ", " : "") +
+                        Convert(WriteExpr(*run[k]), Type::Scalar(element.base), false, where);
+            }
+            part += ")";
+        }
+        code += (i ? ", " : "") + part;
+    }
+    return code + ")";
 }
 
 }  // namespace kl::hlsl

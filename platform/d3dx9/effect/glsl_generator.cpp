@@ -5,6 +5,7 @@
 #include "glsl_names.h"
 #include "glsl_shader_writer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
@@ -333,9 +334,10 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
         out.inputs = writers.back()->Inputs();
         // vs_3_0 reads textures through the four vertex samplers.
         int stage = 0;
-        for (const VarDecl* s : writers.back()->Writer().UsedSamplers()) {
-            if (stage >= 4) Fail(s->where, "more than 4 samplers in one vertex shader");
-            out.vertexSamplers.push_back(GeneratedSampler{s->name, GlslIdentifier(s->name), stage++});
+        for (const UsedSampler& s : writers.back()->Writer().UsedSamplers()) {
+            if (stage >= 4) Fail(s.decl->where, "more than 4 samplers in one vertex shader");
+            out.vertexSamplers.push_back(
+                GeneratedSampler{s.decl->name, s.glslName, stage++, s.element});
         }
     }
     if (pass.pixelShader) {
@@ -345,22 +347,23 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
         // Samplers bound to a register keep that stage (a pass may set it
         // with Texture[n] or Sampler[n]); the others take free stages in
         // order of use.
-        const std::vector<const VarDecl*>& used = writers.back()->Writer().UsedSamplers();
+        // Element i of a sampler array bound to register sn takes stage n + i.
+        const std::vector<UsedSampler>& used = writers.back()->Writer().UsedSamplers();
         std::set<int> taken;
-        for (const VarDecl* s : used) {
-            if (s->samplerRegister < 0) continue;
-            if (s->samplerRegister >= 16 || !taken.insert(s->samplerRegister).second)
-                Fail(s->where, "sampler register s" + std::to_string(s->samplerRegister) +
-                                   " is out of range or taken");
-            out.samplers.push_back(
-                GeneratedSampler{s->name, GlslIdentifier(s->name), s->samplerRegister});
+        for (const UsedSampler& s : used) {
+            if (s.decl->samplerRegister < 0) continue;
+            const int reg = s.decl->samplerRegister + std::max(0, s.element);
+            if (reg >= 16 || !taken.insert(reg).second)
+                Fail(s.decl->where,
+                     "sampler register s" + std::to_string(reg) + " is out of range or taken");
+            out.samplers.push_back(GeneratedSampler{s.decl->name, s.glslName, reg, s.element});
         }
         int stage = 0;
-        for (const VarDecl* s : used) {
-            if (s->samplerRegister >= 0) continue;
+        for (const UsedSampler& s : used) {
+            if (s.decl->samplerRegister >= 0) continue;
             while (taken.count(stage)) ++stage;
-            if (stage >= 16) Fail(s->where, "more than 16 samplers in one pass");
-            out.samplers.push_back(GeneratedSampler{s->name, GlslIdentifier(s->name), stage++});
+            if (stage >= 16) Fail(s.decl->where, "more than 16 samplers in one pass");
+            out.samplers.push_back(GeneratedSampler{s.decl->name, s.glslName, stage++, s.element});
         }
     }
     for (const auto& w : writers) {

@@ -43,6 +43,7 @@ struct GeneratedSampler {
     std::string name;      // effect global (HLSL name)
     std::string glslName;  // uniform name in the program
     int stage = 0;         // texture stage; the GLSL sampler uniform holds this number
+    int element = -1;      // an element of a sampler array
 };
 
 struct GeneratedUniform {

@@ -273,7 +273,8 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     const bool gradientForm = name == "tex2D" && args.size() == 4;
     if (args.size() != arity && !gradientForm)
         Fail(where, name + " takes " + std::to_string(arity) + " arguments");
-    if (!args[0].type.IsSampler()) Fail(where, name + " needs a sampler as first argument");
+    if (!args[0].type.IsSampler() || args[0].type.arraySize > 0)
+        Fail(where, name + " needs a sampler as first argument");
     SettleSamplerKind(args[0], f.sampler, where);
     if (args[0].type.base != f.sampler)
         Fail(where, name + " cannot sample a " + HlslTypeName(args[0].type));

@@ -15,6 +15,14 @@ namespace kl::hlsl {
 
 enum class Stage { Vertex, Fragment };
 
+// A sampler a shader reads: a sampler global, or one element of a sampler
+// array (each element read becomes a GLSL sampler of its own).
+struct UsedSampler {
+    const VarDecl* decl = nullptr;
+    int element = -1;
+    std::string glslName;
+};
+
 struct Value {
     std::string code;
     Type type;
@@ -28,7 +36,7 @@ public:
 
     // ---- collected while writing ----
     const std::vector<const VarDecl*>& UsedUniforms() const { return uniforms_; }
-    const std::vector<const VarDecl*>& UsedSamplers() const { return samplers_; }
+    const std::vector<UsedSampler>& UsedSamplers() const { return samplers_; }
 
     // Emits a user function (and everything it uses) once; returns its GLSL name.
     std::string RequireFunction(const Function& fn);
@@ -42,7 +50,10 @@ public:
     std::string StaticInitialisation() const;
 
     // ---- types and conversions (glsl_conversions.cpp) ----
+    // GLSL name of a type that is not an array.
     std::string TypeName(const Type& t, const SourceLocation& where);
+    // The GLSL spelling of an array type for constructors ("vec4[3][2]").
+    std::string ArrayTypeName(const Type& t, const SourceLocation& where);
     std::string Convert(const Value& v, const Type& to, bool explicitCast,
                         const SourceLocation& where);
     std::string FillValue(const Type& t, const std::string& scalar, const SourceLocation& where);
@@ -72,9 +83,12 @@ private:
     Value WriteMatrixElements(const Value& base, const std::string& member,
                               const SourceLocation& where);
     Value WriteIndex(const Expr& e);
+    Value WriteSamplerElement(const Value& array, const Expr& indexing);
     Value WriteCall(const Expr& e);
     Value WriteUserCall(const Expr& e, std::vector<Value>& args);
     std::string WriteInitializer(const Expr& init, const Type& target);
+    std::string WriteArrayInitializer(const std::vector<const Expr*>& items, const Type& target,
+                                      const SourceLocation& where);
 
     // ---- intrinsics (glsl_intrinsics.cpp) ----
     bool WriteIntrinsic(const Expr& e, std::vector<Value>& args, Value& result);
@@ -86,6 +100,7 @@ private:
 
     // ---- statements (glsl_statements.cpp) ----
     void WriteStatement(const Stmt& s, std::string& out, int indent);
+    void WriteBody(const Stmt& body, std::string& out, int indent);
     void WriteDeclaration(const VarDecl& d, std::string& out, const std::string& pad);
     void WriteForInit(const Stmt& init, std::string& out, const std::string& pad);
     std::string WriteFunctionBody(const Function& fn);
@@ -111,7 +126,7 @@ private:
 
     std::set<const StructDecl*> structs_;
     std::vector<const VarDecl*> uniforms_;
-    std::vector<const VarDecl*> samplers_;
+    std::vector<UsedSampler> samplers_;
     std::map<const VarDecl*, BaseType> samplerKinds_;  // kinds of `sampler` globals
     std::vector<const VarDecl*> statics_;
     std::map<const VarDecl*, std::string> staticInit_;

@@ -3,6 +3,8 @@
 #include "glsl_shader_writer.h"
 #include "hlsl_loop_count.h"
 
+#include <algorithm>
+
 namespace kl::hlsl {
 
 std::string ShaderWriter::AddLocal(const std::string& name, const Type& t,
@@ -36,13 +38,16 @@ Value ShaderWriter::UseGlobal(const VarDecl& g, const SourceLocation& where) {
         return true;
     };
     if (g.type.IsSampler()) {
-        remember(samplers_);
+        // A sampler array names no GLSL variable: WriteIndex picks the element.
+        const bool known = std::any_of(samplers_.begin(), samplers_.end(),
+                                       [&](const UsedSampler& s) { return s.decl == &g; });
+        if (g.type.arraySize == 0 && !known) samplers_.push_back(UsedSampler{&g, -1, name});
         return Value{name, g.type, false, &g};
     }
     if (g.type.base == BaseType::Texture || g.type.base == BaseType::String)
         Fail(where, "'" + g.name + "' cannot be used in shader code");
     if (g.isStatic) {
-        TypeName(g.type.Element(), where);
+        TypeName(g.type.Innermost(), where);
         if (remember(statics_)) {
             // Initialised in main(): GLSL global initialisers must be constant.
             std::string init =
@@ -128,6 +133,22 @@ void ShaderWriter::WriteForInit(const Stmt& init, std::string& out, const std::s
     }
 }
 
+// The body of an if or a loop, in its own scope. A body that is not a block
+// gets braces: one HLSL statement may become several GLSL ones (a nested
+// for writes its counter's declaration before the loop).
+void ShaderWriter::WriteBody(const Stmt& body, std::string& out, int indent) {
+    PushScope();
+    if (body.kind == StmtKind::Block) {
+        WriteStatement(body, out, indent + 1);
+    } else {
+        const std::string pad(static_cast<size_t>(indent + 1) * 4, ' ');
+        out += pad + "{\n";
+        WriteStatement(body, out, indent + 2);
+        out += pad + "}\n";
+    }
+    PopScope();
+}
+
 void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
     const std::string pad(static_cast<size_t>(indent) * 4, ' ');
     switch (s.kind) {
@@ -148,14 +169,10 @@ void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
             return;
         case StmtKind::If: {
             out += pad + "if (" + ToBool(WriteExpr(*s.expr), s.expr->where) + ")\n";
-            PushScope();
-            WriteStatement(*s.then, out, indent + 1);
-            PopScope();
+            WriteBody(*s.then, out, indent);
             if (s.otherwise) {
                 out += pad + "else\n";
-                PushScope();
-                WriteStatement(*s.otherwise, out, indent + 1);
-                PopScope();
+                WriteBody(*s.otherwise, out, indent);
             }
             return;
         }
@@ -169,26 +186,20 @@ void ShaderWriter::WriteStatement(const Stmt& s, std::string& out, int indent) {
             const std::string step = s.step ? WriteExpr(*s.step).code : "";
             out += pad + "for (; " + cond + "; " + step + ")\n";
             ++loopDepth_;
-            PushScope();
-            WriteStatement(*s.then, out, indent + 1);
-            PopScope();
+            WriteBody(*s.then, out, indent);
             --loopDepth_;
             return;
         }
         case StmtKind::While:
             out += pad + "while (" + ToBool(WriteExpr(*s.expr), s.expr->where) + ")\n";
             ++loopDepth_;
-            PushScope();
-            WriteStatement(*s.then, out, indent + 1);
-            PopScope();
+            WriteBody(*s.then, out, indent);
             --loopDepth_;
             return;
         case StmtKind::DoWhile:
             out += pad + "do\n";
             ++loopDepth_;
-            PushScope();
-            WriteStatement(*s.then, out, indent + 1);
-            PopScope();
+            WriteBody(*s.then, out, indent);
             --loopDepth_;
             out += pad + "while (" + ToBool(WriteExpr(*s.expr), s.expr->where) + ");\n";
             return;
@@ -232,12 +243,12 @@ std::string ShaderWriter::Declarations() {
     }
     for (const VarDecl* u : uniforms_)
         out += "uniform " + DeclareVariable(u->type, GlslIdentifier(u->name), u->where) + ";\n";
-    for (const VarDecl* s : samplers_) {
-        Type t = s->type;
-        auto kind = samplerKinds_.find(s);
+    for (const UsedSampler& s : samplers_) {
+        Type t = s.decl->type.Element();
+        auto kind = samplerKinds_.find(s.decl);
         if (t.base == BaseType::Sampler)
             t.base = kind != samplerKinds_.end() ? kind->second : BaseType::Sampler2D;
-        out += "uniform " + DeclareVariable(t, GlslIdentifier(s->name), s->where) + ";\n";
+        out += "uniform " + DeclareVariable(t, s.glslName, s.decl->where) + ";\n";
     }
     for (const VarDecl* s : statics_)
         out += DeclareVariable(s->type, GlslIdentifier(s->name), s->where) + ";\n";

@@ -75,6 +75,9 @@ struct VarDecl {
     bool hasSamplerState = false;
     std::vector<StateAssignment> samplerStates;
     int samplerRegister = -1;  // n of `: register(sn)`, the sampler's fixed stage
+    // A sampler array's state blocks, one per element; element i of an array
+    // bound with register(sn) takes stage n + i.
+    std::vector<std::vector<StateAssignment>> elementSamplerStates;
 };
 
 struct StructMember {

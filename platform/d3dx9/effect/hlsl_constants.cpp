@@ -63,7 +63,7 @@ private:
                              t.base == BaseType::Bool;
         if (integer)
             for (double& v : c.values) v = t.base == BaseType::Bool ? (v != 0) : std::trunc(v);
-        if (t.IsNumeric() || t.Element().IsNumeric()) c.integer = integer;
+        if (t.Innermost().IsNumeric()) c.integer = integer;
         return c;
     }
 

@@ -178,8 +178,20 @@ private:
         const double n = c.values[0];
         if (n < 1 || n > 4096) FailAt(t, "array size must be between 1 and 4096");
         Expect("]");
-        if (Peek().Is("[")) FailAt(Peek(), "arrays of arrays are not supported");
         return static_cast<int>(n);
+    }
+
+    // Optional `[n]` or `[n][m]` after a name: an array, or an array of n
+    // arrays of m elements.
+    void ParseArrayDimensions(Type& type) {
+        if (!Accept("[")) return;
+        const Token& at = Peek();
+        type.arraySize = ParseArraySize();
+        if (!Accept("[")) return;
+        type.innerArraySize = ParseArraySize();
+        if (Peek().Is("[")) FailAt(Peek(), "arrays of more than two dimensions are not supported");
+        if (type.arraySize * type.innerArraySize > 4096)
+            FailAt(at, "array has more than 4096 elements");
     }
 
     struct Modifiers {
@@ -289,7 +301,7 @@ private:
                 m.where = Peek().where;
                 m.name = ExpectIdentifier("a member name");
                 m.type = type;
-                if (Accept("[")) m.type.arraySize = ParseArraySize();
+                ParseArrayDimensions(m.type);
                 m.semantic = ParseSemanticsAndRegisters();
                 for (const auto& other : decl->members)
                     if (other.name == m.name) Fail(m.where, "duplicate member '" + m.name + "'");
@@ -329,11 +341,15 @@ private:
         var->isConst = mods.isConst;
         var->isUniform = mods.isUniform;
         if (type.base == BaseType::Void) FailAt(nameToken, "variable '" + name + "' of type void");
-        if (Accept("[")) var->type.arraySize = ParseArraySize();
+        ParseArrayDimensions(var->type);
         var->semantic = ParseSemanticsAndRegisters(&var->samplerRegister);
         if (global) SkipAnnotations();
-        if (var->type.IsSampler() && var->type.arraySize > 0 && Peek().Is("="))
-            FailAt(Peek(), "arrays of samplers are not supported");
+        if (var->type.IsSampler() && var->type.innerArraySize > 0)
+            FailAt(nameToken, "arrays of arrays of samplers are not supported");
+        if (var->type.IsSampler() && var->type.arraySize > 0) {
+            if (Accept("=")) ParseSamplerArrayStates(*var);
+            return var;
+        }
         // `sampler2D s { ... };`: a state block without `= sampler_state`.
         if (global && var->type.IsSampler() && Peek().Is("{")) {
             var->hasSamplerState = true;
@@ -353,6 +369,27 @@ private:
             }
         }
         return var;
+    }
+
+    // `= { sampler_state { ... }, sampler_state { ... } }`: one state block
+    // per element of a sampler array.
+    void ParseSamplerArrayStates(VarDecl& var) {
+        const Token& open = Expect("{");
+        while (!Accept("}")) {
+            if (!IsEffectWord(Peek(), "sampler_state"))
+                FailAt(Peek(), "expected 'sampler_state' but found " + Describe(Peek()));
+            Advance();
+            var.elementSamplerStates.push_back(ParseStateBlock());
+            if (!Accept(",")) {
+                Expect("}");
+                break;
+            }
+        }
+        const size_t count = var.elementSamplerStates.size();
+        if (count != static_cast<size_t>(var.type.arraySize))
+            FailAt(open, "sampler array '" + var.name + "' has " +
+                             std::to_string(var.type.arraySize) + " elements but " +
+                             std::to_string(count) + " sampler_state blocks");
     }
 
     std::unique_ptr<Expr> ParseInitializer() {
@@ -400,7 +437,7 @@ private:
         Modifiers m = ParseModifiers();
         p.type = ParseType();
         p.name = ExpectIdentifier("a parameter name");
-        if (Accept("[")) p.type.arraySize = ParseArraySize();
+        ParseArrayDimensions(p.type);
         p.semantic = ParseSemanticsAndRegisters();
         if (m.isUniform) {
             p.qualifier = ParamQualifier::Uniform;

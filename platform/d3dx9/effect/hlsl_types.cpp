@@ -8,7 +8,8 @@ namespace kl::hlsl {
 
 bool SameType(const Type& a, const Type& b) {
     return a.base == b.base && a.rows == b.rows && a.cols == b.cols && a.matrix == b.matrix &&
-           a.arraySize == b.arraySize && a.structDecl == b.structDecl;
+           a.arraySize == b.arraySize && a.innerArraySize == b.innerArraySize &&
+           a.structDecl == b.structDecl;
 }
 
 std::string HlslTypeName(const Type& t) {
@@ -57,6 +58,7 @@ std::string HlslTypeName(const Type& t) {
         name += std::to_string(t.cols);
     }
     if (t.arraySize > 0) name += "[" + std::to_string(t.arraySize) + "]";
+    if (t.innerArraySize > 0) name += "[" + std::to_string(t.innerArraySize) + "]";
     return name;
 }
 

@@ -28,12 +28,13 @@ struct Type {
     int rows = 1;  // > 1 only for matrices
     int cols = 1;  // vector size, or matrix column count
     bool matrix = false;
-    int arraySize = 0;  // 0: not an array
+    int arraySize = 0;  // 0: not an array; the outer count of an array of arrays
     const StructDecl* structDecl = nullptr;
+    int innerArraySize = 0;  // an array of arrays (float4 w[3][2]): the inner count
 
-    static Type Scalar(BaseType b) { return Type{b, 1, 1, false, 0, nullptr}; }
-    static Type Vector(BaseType b, int n) { return Type{b, 1, n, false, 0, nullptr}; }
-    static Type Matrix(BaseType b, int r, int c) { return Type{b, r, c, true, 0, nullptr}; }
+    static Type Scalar(BaseType b) { return Type{b, 1, 1, false, 0, nullptr, 0}; }
+    static Type Vector(BaseType b, int n) { return Type{b, 1, n, false, 0, nullptr, 0}; }
+    static Type Matrix(BaseType b, int r, int c) { return Type{b, r, c, true, 0, nullptr, 0}; }
 
     bool IsNumeric() const {
         return arraySize == 0 && (base == BaseType::Bool || base == BaseType::Int ||
@@ -47,10 +48,21 @@ struct Type {
                base == BaseType::Sampler3D || base == BaseType::SamplerCube;
     }
     int Components() const { return rows * cols; }
-    Type Element() const {  // the type of one array element
+    Type Element() const {  // the type of one array element (an array for an array of arrays)
+        Type t = *this;
+        t.arraySize = innerArraySize;
+        t.innerArraySize = 0;
+        return t;
+    }
+    Type Innermost() const {  // the type of the values the array holds
         Type t = *this;
         t.arraySize = 0;
+        t.innerArraySize = 0;
         return t;
+    }
+    // How many innermost values the variable holds (1 when not an array).
+    int Count() const {
+        return (arraySize > 0 ? arraySize : 1) * (innerArraySize > 0 ? innerArraySize : 1);
     }
     Type WithBase(BaseType b) const {
         Type t = *this;
