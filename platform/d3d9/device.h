@@ -177,6 +177,7 @@ private:
     // D3D_OK to draw, S_FALSE to skip silently (lost device), or an error.
     HRESULT PrepareDraw();
     void LimitDrawsInFlight();
+    void BindElementBuffer(unsigned buffer);
     const std::vector<D3DVERTEXELEMENT9>* ActiveElements();
     void ApplyViewport();
     void ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
@@ -263,6 +264,17 @@ private:
     };
     VertexLayout vertexLayout_;
     bool vertexLayoutSet_ = false;
+    // The vertex and index buffers last bound to the vertex array.
+    struct BoundStream {
+        unsigned buffer = 0;
+        UINT offset = 0;
+        UINT stride = 0;
+    };
+    std::array<BoundStream, 16> boundStreams_{};
+    unsigned boundElementBuffer_ = 0;
+    // The program last given to glUseProgram (0: the pipeline).
+    unsigned programInUse_ = 0;
+    bool programInUseKnown_ = false;
     std::vector<D3DVERTEXELEMENT9> fvfElements_;
     DWORD fvfElementsCode_ = ~0u;
 

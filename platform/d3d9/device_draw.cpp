@@ -86,9 +86,15 @@ void Device::ApplyTextures() {
 // fixed function is such a pair of stages too. A whole program (fonts) takes
 // both stages at once and is used directly.
 void Device::SelectPrograms() {
-    // glUseProgram on every draw: a program in use takes precedence over the
-    // bound pipeline, and 0 gives the pipeline back.
-    glUseProgram(program_ ? program_->glProgram : 0);
+    // A program in use takes precedence over the bound pipeline, and 0 gives
+    // the pipeline back. Only this device uses programs on its context, so
+    // the one it last set is still in use (a program in use keeps its name
+    // even when deleted); setting it again per draw would make the driver
+    // rebuild its shader state for every draw.
+    const unsigned wanted = program_ ? program_->glProgram : 0;
+    if (!programInUseKnown_ || wanted != programInUse_) glUseProgram(wanted);
+    programInUse_ = wanted;
+    programInUseKnown_ = true;
     if (!programsChanged_) return;
     const ProgramBinding& vertex = VertexProgram();
     const ProgramBinding& pixel = PixelProgram();
@@ -228,11 +234,27 @@ void Device::ApplyVertexInputs(const std::array<unsigned, 16>& buffers,
 void Device::BindVertexBuffers(const std::array<unsigned, 16>& buffers,
                                const std::array<UINT, 16>& offsets,
                                const std::array<UINT, 16>& strides, uint32_t streamsUsed) {
-    for (GLuint stream = 0; stream < 16; ++stream)
-        if (streamsUsed & (1u << stream))
-            glVertexArrayVertexBuffer(vertexArray_, stream, buffers[stream],
-                                      static_cast<GLintptr>(offsets[stream]),
-                                      static_cast<GLsizei>(strides[stream]));
+    for (GLuint stream = 0; stream < 16; ++stream) {
+        if (!(streamsUsed & (1u << stream))) continue;
+        BoundStream& bound = boundStreams_[stream];
+        const BoundStream wanted{buffers[stream], offsets[stream], strides[stream]};
+        // Only the user-memory buffer, which lives as long as the device,
+        // is trusted to be still bound: an application's buffer may have
+        // been deleted and its name handed out again since.
+        if (wanted.buffer == userVertices_.Name() && wanted.buffer == bound.buffer &&
+            wanted.offset == bound.offset && wanted.stride == bound.stride)
+            continue;
+        glVertexArrayVertexBuffer(vertexArray_, stream, wanted.buffer,
+                                  static_cast<GLintptr>(wanted.offset),
+                                  static_cast<GLsizei>(wanted.stride));
+        bound = wanted;
+    }
+}
+
+void Device::BindElementBuffer(unsigned buffer) {
+    if (buffer == userIndices_.Name() && buffer == boundElementBuffer_) return;
+    glVertexArrayElementBuffer(vertexArray_, buffer);
+    boundElementBuffer_ = buffer;
 }
 
 void Device::LimitDrawsInFlight() {
@@ -276,7 +298,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
         buffers[s] = streams_[s] ? streams_[s]->GlName() : 0;
     ApplyVertexInputs(buffers, streamOffsets_, streamStrides_);
     const bool wide = indices_->Format() == D3DFMT_INDEX32;
-    glVertexArrayElementBuffer(vertexArray_, indices_->GlName());
+    BindElementBuffer(indices_->GlName());
     const GLsizei indexCount = static_cast<GLsizei>(VertexCount(type, primitiveCount));
     const GLenum indexType = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     const void* firstIndex =
@@ -318,21 +340,24 @@ HRESULT Device::DrawUserPointer(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     size_t indexOffset = 0;
     if (indices) {
         indexOffset = userIndices_.Append(indices, static_cast<size_t>(count) * (wide ? 4 : 2));
-        glVertexArrayElementBuffer(vertexArray_, userIndices_.Name());
+        BindElementBuffer(userIndices_.Name());
     }
+    // The vertices go at a multiple of the stride, so the buffer stays bound
+    // at offset 0 from draw to draw and the draw names its first vertex.
+    const size_t vertexOffset =
+        userVertices_.Append(vertices, static_cast<size_t>(vertexCount) * stride, stride);
+    const GLint firstVertex = static_cast<GLint>(vertexOffset / stride);
     std::array<unsigned, 16> buffers{};
     std::array<UINT, 16> offsets{}, strides{};
     buffers[0] = userVertices_.Name();
-    offsets[0] = static_cast<UINT>(
-        userVertices_.Append(vertices, static_cast<size_t>(vertexCount) * stride));
     strides[0] = stride;
     ApplyVertexInputs(buffers, offsets, strides);
     if (indices)
-        glDrawElements(mode, static_cast<GLsizei>(count),
-                       wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(indexOffset));
+        glDrawElementsBaseVertex(mode, static_cast<GLsizei>(count),
+                                 wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                                 reinterpret_cast<const void*>(indexOffset), firstVertex);
     else
-        glDrawArrays(mode, 0, static_cast<GLsizei>(count));
+        glDrawArrays(mode, firstVertex, static_cast<GLsizei>(count));
     KL_GL_CHECK();
     LimitDrawsInFlight();
     return D3D_OK;

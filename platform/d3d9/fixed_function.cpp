@@ -1,5 +1,7 @@
 #include "d3d9/fixed_function.h"
 
+#include <cstring>
+
 #include <GL/glcorearb.h>
 
 #include "gl/program.h"
@@ -91,12 +93,20 @@ FixedFunction::~FixedFunction() {
 }
 
 void FixedFunction::ConfigureVertex(bool pretransformed, const float viewport[4]) {
-    glProgramUniform1i(vertex_.glProgram, pretransformedLocation_, pretransformed ? 1 : 0);
-    glProgramUniform4fv(vertex_.glProgram, viewportLocation_, 1, viewport);
+    if (!vertexSent_ || pretransformed != pretransformed_)
+        glProgramUniform1i(vertex_.glProgram, pretransformedLocation_, pretransformed ? 1 : 0);
+    if (!vertexSent_ || std::memcmp(viewport, viewport_, sizeof viewport_) != 0)
+        glProgramUniform4fv(vertex_.glProgram, viewportLocation_, 1, viewport);
+    vertexSent_ = true;
+    pretransformed_ = pretransformed;
+    std::memcpy(viewport_, viewport, sizeof viewport_);
 }
 
 void FixedFunction::ConfigurePixel(bool textured) {
+    if (pixelSent_ && textured == textured_) return;
     glProgramUniform1i(pixel_.glProgram, texturedLocation_, textured ? 1 : 0);
+    pixelSent_ = true;
+    textured_ = textured;
 }
 
 }  // namespace kl::d3d9

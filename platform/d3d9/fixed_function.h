@@ -34,6 +34,11 @@ private:
     ProgramBinding pixel_;
     std::string log_;
     int pretransformedLocation_ = -1, viewportLocation_ = -1, texturedLocation_ = -1;
+    // The values last sent, so that a draw sends only what changed: a uniform
+    // sent again makes the driver copy the program's constants once more.
+    bool vertexSent_ = false, pixelSent_ = false;
+    bool pretransformed_ = false, textured_ = false;
+    float viewport_[4] = {};
 };
 
 }  // namespace kl::d3d9

@@ -9,11 +9,9 @@ namespace kl::d3d9 {
 namespace {
 
 constexpr size_t kInitialCapacity = size_t{1} << 20;
-// Enough for any vertex or index type at the start of a draw's data.
-constexpr size_t kAlignment = 16;
 
-size_t AlignUp(size_t value) {
-    return (value + kAlignment - 1) / kAlignment * kAlignment;
+size_t AlignUp(size_t value, size_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
 }
 
 }  // namespace
@@ -35,8 +33,8 @@ void StreamBuffer::Renew(size_t capacity) {
     glNamedBufferData(name_, static_cast<GLsizeiptr>(capacity_), nullptr, GL_STREAM_DRAW);
 }
 
-size_t StreamBuffer::Append(const void* data, size_t bytes) {
-    size_t offset = AlignUp(used_);
+size_t StreamBuffer::Append(const void* data, size_t bytes, size_t alignment) {
+    size_t offset = AlignUp(used_, alignment == 0 ? 1 : alignment);
     if (offset + bytes > capacity_) {
         size_t capacity = capacity_;
         while (capacity < bytes) capacity *= 2;

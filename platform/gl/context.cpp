@@ -62,6 +62,11 @@ EGLDisplay SoftwareDisplay() {
     return display;
 }
 
+// The EGL context this thread made current through this file, or null when
+// that is not known (after an SDL context or a restored guard). Asking EGL
+// instead costs a system call per draw (Mesa checks the process id).
+thread_local EGLContext currentEglContext = EGL_NO_CONTEXT;
+
 class OffscreenContext final : public Context {
 public:
     OffscreenContext(EGLDisplay display, EGLContext context)
@@ -69,6 +74,7 @@ public:
     ~OffscreenContext() override {
         if (eglGetCurrentContext() == context_)
             eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (currentEglContext == context_) currentEglContext = EGL_NO_CONTEXT;
         eglDestroyContext(display_, context_);
     }
     SDL_Window* Window() const override { return nullptr; }
@@ -77,8 +83,12 @@ public:
 
 protected:
     bool Bind() override {
-        if (eglGetCurrentContext() == context_) return true;
-        return eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
+        if (currentEglContext == context_) return true;
+        const bool bound =
+            eglGetCurrentContext() == context_ ||
+            eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
+        currentEglContext = bound ? context_ : EGL_NO_CONTEXT;
+        return bound;
     }
 
 private:
@@ -112,6 +122,7 @@ protected:
         }
         if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window_)
             return true;
+        ForgetCurrentContext();
         return SDL_GL_MakeCurrent(window_, context_) == 0;
     }
 
@@ -148,10 +159,15 @@ CurrentContextGuard::CurrentContextGuard()
       sdlContext_(SDL_GL_GetCurrentContext()) {}
 
 CurrentContextGuard::~CurrentContextGuard() {
+    ForgetCurrentContext();
     if (eglContext_ != EGL_NO_CONTEXT)
         eglMakeCurrent(eglDisplay_, eglDraw_, eglRead_, eglContext_);
     else if (sdlContext_)
         SDL_GL_MakeCurrent(sdlWindow_, sdlContext_);
+}
+
+void ForgetCurrentContext() {
+    currentEglContext = EGL_NO_CONTEXT;
 }
 
 bool OffscreenContextsAvailable() {

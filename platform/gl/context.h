@@ -41,6 +41,10 @@ protected:
     virtual bool Bind() = 0;
 };
 
+// For code that makes a GL context current without this class: forgets
+// which context this thread has current, so that the next MakeCurrent asks.
+void ForgetCurrentContext();
+
 // Keeps whatever context the caller had current (EGL or SDL) and makes it
 // current again when it goes out of scope, for code that borrows GL briefly.
 class CurrentContextGuard {

@@ -4,6 +4,8 @@
 #include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
+#include "gl/context.h"
+
 namespace kl::test {
 
 const char kTestVertexPrologue[] = "void kl_d3d_vertex_epilogue() {}\n";
@@ -37,6 +39,8 @@ GlTestContext::GlTestContext() {
         return;
     }
     context_ = context;
+    // Bound directly, so the platform's record of the current context is stale.
+    kl::gl::ForgetCurrentContext();
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
         error_ = "eglMakeCurrent failed";
         return;
@@ -47,6 +51,7 @@ GlTestContext::GlTestContext() {
 GlTestContext::~GlTestContext() {
     if (context_) {
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        kl::gl::ForgetCurrentContext();
         eglDestroyContext(display_, context_);
     }
     // The display is left initialized, as the device layer leaves its own:
