@@ -358,5 +358,41 @@ TEST_F(D3d9DeviceTest, UserMemoryDrawsLargerThanAndBeyondTheStreamBufferArriveWh
     }
 }
 
+// Consecutive user-memory draws of different strides (20, 16, then 20
+// indexed) share one buffer: each must read its own vertices.
+TEST_F(D3d9DeviceTest, UserMemoryDrawsOfDifferentStridesReadTheirOwnVertices) {
+    CreateDevice(16, 16);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 0), 1.0f, 0);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    const D3DCOLOR red = D3DCOLOR_XRGB(255, 0, 0), green = D3DCOLOR_XRGB(0, 255, 0),
+                   blue = D3DCOLOR_XRGB(0, 0, 255);
+    const ScreenVertex topLeft[4] = {
+        {0, 0, 0.5f, 1, red}, {8, 0, 0.5f, 1, red}, {8, 8, 0.5f, 1, red}, {0, 8, 0.5f, 1, red}};
+    ASSERT_EQ(device_->SetFVF(kScreenVertexFvf), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, topLeft, sizeof(ScreenVertex)),
+              D3D_OK);
+    // The lower half in clip space (y down to -1 is the bottom row).
+    const ClipVertex bottom[4] = {
+        {-1, 0, 0.5f, green}, {1, 0, 0.5f, green}, {1, -1, 0.5f, green}, {-1, -1, 0.5f, green}};
+    ASSERT_EQ(device_->SetFVF(kClipVertexFvf), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, bottom, sizeof(ClipVertex)), D3D_OK);
+    const ScreenVertex topRight[4] = {{8, 0, 0.5f, 1, blue},
+                                      {16, 0, 0.5f, 1, blue},
+                                      {16, 8, 0.5f, 1, blue},
+                                      {8, 8, 0.5f, 1, blue}};
+    const uint16_t fan[6] = {0, 1, 2, 0, 2, 3};
+    ASSERT_EQ(device_->SetFVF(kScreenVertexFvf), D3D_OK);
+    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, fan, D3DFMT_INDEX16,
+                                              topRight, sizeof(ScreenVertex)),
+              D3D_OK);
+    ASSERT_EQ(device_->EndScene(), D3D_OK);
+    const std::vector<uint8_t> pixels = ReadBack();
+    EXPECT_EQ(CountColour(pixels, {255, 0, 0, 255}, 0, 0, 8, 8), 64);
+    EXPECT_EQ(CountColour(pixels, {0, 0, 255, 255}, 8, 0, 16, 8), 64);
+    EXPECT_EQ(CountColour(pixels, {0, 255, 0, 255}, 0, 8, 16, 16), 128);
+}
+
 }  // namespace
 }  // namespace kl::test
