@@ -101,8 +101,8 @@ public:
         glNamedRenderbufferStorage(renderbuffers_[1], GL_DEPTH24_STENCIL8, 64, 64);
         glNamedFramebufferRenderbuffer(framebuffer_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                                        renderbuffers_[0]);
-        glNamedFramebufferRenderbuffer(framebuffer_, GL_DEPTH_STENCIL_ATTACHMENT,
-                                       GL_RENDERBUFFER, renderbuffers_[1]);
+        glNamedFramebufferRenderbuffer(framebuffer_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                       renderbuffers_[1]);
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
         glViewport(0, 0, 64, 64);
         program_ = kl::gl::LinkProgram(

@@ -546,8 +546,8 @@ protected:
     // A texture one texel high with these colours from left to right.
     IDirect3DTexture9* RowTexture(std::initializer_list<D3DCOLOR> texels) {
         IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(device_->CreateTexture(static_cast<UINT>(texels.size()), 1, 1, 0,
-                                         D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        EXPECT_EQ(device_->CreateTexture(static_cast<UINT>(texels.size()), 1, 1, 0, D3DFMT_A8R8G8B8,
+                                         D3DPOOL_MANAGED, &texture, nullptr),
                   S_OK);
         D3DLOCKED_RECT locked{};
         if (!texture || texture->LockRect(0, &locked, nullptr, 0) != S_OK) return texture;
@@ -563,8 +563,8 @@ protected:
                                  static_cast<int>(actual & 0xff)};
         const int expected[3] = {r, g, b};
         for (int i = 0; i < 3; ++i)
-            EXPECT_NEAR(channels[i], expected[i], 1) << "channel " << i << " of " << std::hex
-                                                     << actual;
+            EXPECT_NEAR(channels[i], expected[i], 1)
+                << "channel " << i << " of " << std::hex << actual;
     }
 };
 

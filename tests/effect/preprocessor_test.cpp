@@ -73,8 +73,8 @@ TEST(Preprocessor, IncludesExpandInPlaceAndReportTheirOwnFile) {
               "pp.fx(2,10): cannot open include file 'nope.fxh'");
     // Angle brackets: the name verbatim, Windows separators included; a name
     // not closed on its line is an error, not a read to the end of the file.
-    options.includeReader = [&](const std::string&, const std::string& name,
-                                std::string& resolved, std::string& contents) {
+    options.includeReader = [&](const std::string&, const std::string& name, std::string& resolved,
+                                std::string& contents) {
         resolved = name;
         contents = "float from_" + std::to_string(name.size()) + ";";
         return name == "lib\\common.fxh";

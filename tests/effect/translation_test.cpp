@@ -319,17 +319,21 @@ float4 mid = lerp(float4(0, 0, 0, 0), float4(1, 2, 3, 4), 0.5);
 float3 axis = cross(float3(1, 0, 0), float3(0, 1, 0)).zyx;  // (0, 0, 1) reversed
 float weights[TAPS * 2 - 1] = {0.1, 0.2, 0.4, 0.2, 0.1};
 )";
-    Translation t = Translate(PixelProbe(
-        globals, "float s = 0; for (int n = 0; n < TAPS * 2 - 1; n++) s += weights[n];\n"
-                 "return float4(s, halfTaps, k.x, 1);"));
+    Translation t = Translate(
+        PixelProbe(globals,
+                   "float s = 0; for (int n = 0; n < TAPS * 2 - 1; n++) s += weights[n];\n"
+                   "return float4(s, halfTaps, k.x, 1);"));
     ASSERT_TRUE(t.ok) << t.error;
     std::map<std::string, std::vector<float>> initial;
     for (const hlsl::EffectParameter& p : t.effect.parameters) initial[p.name] = p.initialValue;
     const float r6 = 1.0f / std::sqrt(6.0f);
     const std::map<std::string, std::vector<float>> expected = {
-        {"dir", {r6, r6, -2 * r6}},      {"k", {0, std::sqrt(2.0f / 3)}},
-        {"halfTaps", {1}},               {"angle", {1.5707963f}},
-        {"mid", {0.5f, 1, 1.5f, 2}},     {"axis", {1, 0, 0}},
+        {"dir", {r6, r6, -2 * r6}},
+        {"k", {0, std::sqrt(2.0f / 3)}},
+        {"halfTaps", {1}},
+        {"angle", {1.5707963f}},
+        {"mid", {0.5f, 1, 1.5f, 2}},
+        {"axis", {1, 0, 0}},
         {"weights", {0.1f, 0.2f, 0.4f, 0.2f, 0.1f}}};
     for (const auto& [name, values] : expected) {
         ASSERT_EQ(initial[name].size(), values.size()) << name;
@@ -489,7 +493,8 @@ TECHNIQUE11 Newest { pass { SetPixelShader(NULL); } }
     const std::vector<Pixel> pixels = RenderPass(t.effect, 1, 1);
     ASSERT_EQ(pixels.size(), 1u);
     EXPECT_PIXEL(pixels[0], 0.25f, 0.5f, 0.75f, 1.0f);
-    EXPECT_EQ(Translate("technique10 T { pass P { \n").error, "test.fx(1,1): unterminated 'technique10' block");
+    EXPECT_EQ(Translate("technique10 T { pass P { \n").error,
+              "test.fx(1,1): unterminated 'technique10' block");
 }
 
 }  // namespace

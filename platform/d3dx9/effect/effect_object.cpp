@@ -189,15 +189,16 @@ bool Effect::AddStageState(const hlsl::StateAssignment& s, Pass& pass, std::stri
     SamplerSlot slot{stage, -1, {}};
     const bool texture = strcasecmp(s.name.c_str(), "Texture") == 0;
     if (texture || strcasecmp(s.name.c_str(), "Sampler") == 0) {
-        const long named = s.terms.size() == 1 && s.terms[0].kind == hlsl::StateValueTerm::Kind::Name
-                               ? ParameterIndex(s.terms[0].name)
-                               : -1;
+        const long named =
+            s.terms.size() == 1 && s.terms[0].kind == hlsl::StateValueTerm::Kind::Name
+                ? ParameterIndex(s.terms[0].name)
+                : -1;
         const hlsl::BaseType want = texture ? hlsl::BaseType::Texture : hlsl::BaseType::Sampler;
         const hlsl::Type* type = named >= 0 ? &parameters_[named].desc.type : nullptr;
         const bool fits =
             type && (texture ? type->base == want : type->IsSampler() && type->arraySize == 0);
-        if (!fits) return fail(s.name + " needs " + (texture ? "a texture" : "a sampler") +
-                               " parameter");
+        if (!fits)
+            return fail(s.name + " needs " + (texture ? "a texture" : "a sampler") + " parameter");
         if (texture) {
             slot.textureParameter = named;
         } else if (!AddSamplerParameter(parameters_[named].desc, slot, error)) {

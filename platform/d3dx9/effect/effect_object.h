@@ -94,7 +94,7 @@ private:
     };
     struct UniformSlot {
         size_t parameter;
-        unsigned program;  // the stage program that declares it
+        unsigned program;            // the stage program that declares it
         std::vector<int> locations;  // see UniformValueLocations
         unsigned long long uploaded = 0;
     };

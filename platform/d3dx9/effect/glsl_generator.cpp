@@ -341,8 +341,8 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
         }
     }
     if (pass.pixelShader) {
-        writers.push_back(std::make_unique<EntryWriter>(
-            module, Stage::Fragment, *pass.pixelShader, pass.vertexShader ? &varyings : nullptr));
+        writers.push_back(std::make_unique<EntryWriter>(module, Stage::Fragment, *pass.pixelShader,
+                                                        pass.vertexShader ? &varyings : nullptr));
         out.fragmentSource = writers.back()->Source(prologues.fragment);
         // Samplers bound to a register keep that stage (a pass may set it
         // with Texture[n] or Sampler[n]); the others take free stages in

@@ -292,10 +292,8 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     }
     if (stage_ == Stage::Vertex && form != "lod")
         Fail(where, name + " needs derivatives; use tex2Dlod in vertex shaders");
-    if (form == "lod")
-        return Value{"textureLod(" + s + ", " + at + ", (" + c + ").w)", vec4};
-    if (form == "bias")
-        return Value{"texture(" + s + ", " + at + ", (" + c + ").w)", vec4};
+    if (form == "lod") return Value{"textureLod(" + s + ", " + at + ", (" + c + ").w)", vec4};
+    if (form == "bias") return Value{"texture(" + s + ", " + at + ", (" + c + ").w)", vec4};
     if (form == "proj") return Value{"textureProj(" + s + ", " + c + ")", vec4};
     if (form == "grad" || gradientForm) {
         const Type g = Type::Vector(BaseType::Float, dims);

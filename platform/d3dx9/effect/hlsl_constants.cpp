@@ -59,8 +59,8 @@ private:
 
     // Values converted to the declared or constructed type's base.
     static Constant Typed(Constant c, const Type& t) {
-        const bool integer = t.base == BaseType::Int || t.base == BaseType::Uint ||
-                             t.base == BaseType::Bool;
+        const bool integer =
+            t.base == BaseType::Int || t.base == BaseType::Uint || t.base == BaseType::Bool;
         if (integer)
             for (double& v : c.values) v = t.base == BaseType::Bool ? (v != 0) : std::trunc(v);
         if (t.Innermost().IsNumeric()) c.integer = integer;
@@ -151,8 +151,7 @@ private:
         for (const auto& kid : e.kids) args.push_back(Fold(*kid, depth + 1));
         const std::string& f = e.text;
         auto need = [&](size_t n) {
-            if (args.size() != n)
-                Fail(e.where, f + " takes " + std::to_string(n) + " arguments");
+            if (args.size() != n) Fail(e.where, f + " takes " + std::to_string(n) + " arguments");
         };
         static const std::map<std::string, double (*)(double)> unary = {
             {"sqrt", [](double x) { return std::sqrt(x); }},

@@ -135,7 +135,8 @@ private:
         token.kind = TokenKind::StringLiteral;
         Advance();
         while (Peek() != '>') {
-            if (pos_ >= text_.size() || Peek() == '\n') Fail(token.where, "unterminated <file name>");
+            if (pos_ >= text_.size() || Peek() == '\n')
+                Fail(token.where, "unterminated <file name>");
             Take(token);
         }
         Advance();

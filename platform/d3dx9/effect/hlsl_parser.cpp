@@ -173,8 +173,7 @@ private:
                 if (g->name == name) return g.get();
             return nullptr;
         });
-        if (c.values.size() != 1 || !c.integer)
-            FailAt(t, "array size must be a constant integer");
+        if (c.values.size() != 1 || !c.integer) FailAt(t, "array size must be a constant integer");
         const double n = c.values[0];
         if (n < 1 || n > 4096) FailAt(t, "array size must be between 1 and 4096");
         Expect("]");
@@ -225,7 +224,8 @@ private:
                 while (!Peek().Is(")") && !AtEnd()) {
                     const std::string& r = Advance().text;
                     if (samplerRegister && word == "register" && r.size() >= 2 && r.size() <= 3 &&
-                        (r[0] == 's' || r[0] == 'S') && std::isdigit(static_cast<unsigned char>(r[1])) &&
+                        (r[0] == 's' || r[0] == 'S') &&
+                        std::isdigit(static_cast<unsigned char>(r[1])) &&
                         std::isdigit(static_cast<unsigned char>(r.back())))
                         *samplerRegister = std::atoi(r.c_str() + 1);
                 }
@@ -528,7 +528,8 @@ private:
             FailAt(Peek(), "expected 'compile <profile> <function>(...)' or NULL");
         Advance();
         c->profile = ExpectIdentifier("a shader profile");
-        for (char& ch : c->profile) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        for (char& ch : c->profile)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         c->entry = ExpectIdentifier("an entry function");
         Expect("(");
         while (!Accept(")")) {
