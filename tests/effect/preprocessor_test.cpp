@@ -1,5 +1,5 @@
 // The preprocessor: macros, conditionals, includes and their failures.
-#include "hlsl_preprocessor.h"
+#include "d3dx9/effect/hlsl_preprocessor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "translator_test_util.h"
 
-#include "effect_gl_program.h"
+#include "d3dx9/effect/effect_gl_program.h"
 #include "gl_test_context.h"
 
 #include <GL/glcorearb.h>

@@ -3,7 +3,7 @@
 // its pixel shader returned.
 #pragma once
 
-#include "effect_compiler.h"
+#include "d3dx9/effect/effect_compiler.h"
 
 #include <map>
 #include <string>

@@ -1,7 +1,7 @@
-#include "effect_compiler.h"
+#include "d3dx9/effect/effect_compiler.h"
 
-#include "hlsl_constants.h"
-#include "hlsl_parser.h"
+#include "d3dx9/effect/hlsl_constants.h"
+#include "d3dx9/effect/hlsl_parser.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 // the generated GLSL. Pure C++: no device, no GL.
 #pragma once
 
-#include "glsl_generator.h"
-#include "hlsl_ast.h"
-#include "hlsl_preprocessor.h"
+#include "d3dx9/effect/glsl_generator.h"
+#include "d3dx9/effect/hlsl_ast.h"
+#include "d3dx9/effect/hlsl_preprocessor.h"
 
 #include <string>
 #include <vector>

@@ -4,10 +4,10 @@
 #include "common/paths.h"
 #include "d3d9/device_bridge.h"
 #include "d3dx9/core/out_of_memory.h"
-#include "effect_compiler.h"
-#include "effect_files.h"
-#include "effect_message_buffer.h"
-#include "effect_object.h"
+#include "d3dx9/effect/effect_compiler.h"
+#include "d3dx9/effect/effect_files.h"
+#include "d3dx9/effect/effect_message_buffer.h"
+#include "d3dx9/effect/effect_object.h"
 
 #include <d3dx9.h>
 

@@ -1,4 +1,4 @@
-#include "effect_files.h"
+#include "d3dx9/effect/effect_files.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "effect_gl_program.h"
+#include "d3dx9/effect/effect_gl_program.h"
 
 #include <GL/glcorearb.h>
 

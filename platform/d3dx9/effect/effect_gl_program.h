@@ -3,7 +3,7 @@
 // program and state are not disturbed).
 #pragma once
 
-#include "hlsl_types.h"
+#include "d3dx9/effect/hlsl_types.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "effect_message_buffer.h"
+#include "d3dx9/effect/effect_message_buffer.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "effect_object.h"
+#include "d3dx9/effect/effect_object.h"
 
-#include "effect_gl_program.h"
-#include "effect_state_tables.h"
+#include "d3dx9/effect/effect_gl_program.h"
+#include "d3dx9/effect/effect_state_tables.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 
 #include "common/com_object.h"
 #include "d3d9/device_bridge.h"
-#include "effect_compiler.h"
+#include "d3dx9/effect/effect_compiler.h"
 
 #include <d3dx9.h>
 

@@ -1,4 +1,4 @@
-#include "effect_state_tables.h"
+#include "d3dx9/effect/effect_state_tables.h"
 
 #include <cstdint>
 #include <cstring>

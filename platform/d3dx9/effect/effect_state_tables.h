@@ -3,7 +3,7 @@
 // into the Direct3D state types and DWORD values.
 #pragma once
 
-#include "hlsl_ast.h"
+#include "d3dx9/effect/hlsl_ast.h"
 
 #include <d3d9.h>
 

@@ -1,8 +1,8 @@
 // GLSL type names and the conversions HLSL performs implicitly (scalar
 // promotion, vector and matrix truncation, int/float/bool changes), written
 // out explicitly because GLSL allows few of them.
-#include "glsl_names.h"
-#include "glsl_shader_writer.h"
+#include "d3dx9/effect/glsl_names.h"
+#include "d3dx9/effect/glsl_shader_writer.h"
 
 namespace kl::hlsl {
 namespace {

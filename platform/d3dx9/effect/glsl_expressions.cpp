@@ -1,7 +1,7 @@
 // Typing and GLSL spelling of HLSL expressions.
-#include "glsl_names.h"
-#include "glsl_shader_writer.h"
-#include "hlsl_constants.h"
+#include "d3dx9/effect/glsl_names.h"
+#include "d3dx9/effect/glsl_shader_writer.h"
+#include "d3dx9/effect/hlsl_constants.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // The entry points of a pass: main() for each stage, reading vertex inputs
 // and varyings by semantic and writing varyings and outputs by semantic.
-#include "glsl_generator.h"
+#include "d3dx9/effect/glsl_generator.h"
 
-#include "glsl_names.h"
-#include "glsl_shader_writer.h"
+#include "d3dx9/effect/glsl_names.h"
+#include "d3dx9/effect/glsl_shader_writer.h"
 
 #include <algorithm>
 #include <cctype>

@@ -8,7 +8,7 @@
 // M[i] is row i in both languages.
 #pragma once
 
-#include "hlsl_ast.h"
+#include "d3dx9/effect/hlsl_ast.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // HLSL intrinsic functions spelled in GLSL. Arguments are converted to one
 // common type first, since GLSL's built-ins want matching operand types where
 // HLSL promotes and truncates.
-#include "glsl_shader_writer.h"
+#include "d3dx9/effect/glsl_shader_writer.h"
 
 #include <map>
 

@@ -1,4 +1,4 @@
-#include "glsl_names.h"
+#include "d3dx9/effect/glsl_names.h"
 
 #include <set>
 

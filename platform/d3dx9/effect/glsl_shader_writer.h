@@ -4,7 +4,7 @@
 // functions and user functions the shader actually uses.
 #pragma once
 
-#include "glsl_generator.h"
+#include "d3dx9/effect/glsl_generator.h"
 
 #include <map>
 #include <set>

@@ -1,7 +1,7 @@
 // Statements, functions, scopes and the globals a shader uses.
-#include "glsl_names.h"
-#include "glsl_shader_writer.h"
-#include "hlsl_loop_count.h"
+#include "d3dx9/effect/glsl_names.h"
+#include "d3dx9/effect/glsl_shader_writer.h"
+#include "d3dx9/effect/hlsl_loop_count.h"
 
 #include <algorithm>
 

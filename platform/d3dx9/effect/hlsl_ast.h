@@ -2,8 +2,8 @@
 // techniques with their passes.
 #pragma once
 
-#include "hlsl_diagnostics.h"
-#include "hlsl_types.h"
+#include "d3dx9/effect/hlsl_diagnostics.h"
+#include "d3dx9/effect/hlsl_types.h"
 
 #include <memory>
 #include <string>

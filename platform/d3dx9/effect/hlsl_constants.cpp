@@ -1,4 +1,4 @@
-#include "hlsl_constants.h"
+#include "d3dx9/effect/hlsl_constants.h"
 
 #include <algorithm>
 #include <cmath>

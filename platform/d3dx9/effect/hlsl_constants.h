@@ -4,7 +4,7 @@
 // single precision, and a scalar meets a vector component by component.
 #pragma once
 
-#include "hlsl_ast.h"
+#include "d3dx9/effect/hlsl_ast.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "hlsl_diagnostics.h"
+#include "d3dx9/effect/hlsl_diagnostics.h"
 
 namespace kl::hlsl {
 

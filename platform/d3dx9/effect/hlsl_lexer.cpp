@@ -1,4 +1,4 @@
-#include "hlsl_lexer.h"
+#include "d3dx9/effect/hlsl_lexer.h"
 
 #include <cctype>
 #include <cstring>

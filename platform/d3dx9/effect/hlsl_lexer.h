@@ -3,7 +3,7 @@
 // find directives.
 #pragma once
 
-#include "hlsl_diagnostics.h"
+#include "d3dx9/effect/hlsl_diagnostics.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "hlsl_loop_count.h"
+#include "d3dx9/effect/hlsl_loop_count.h"
 
 #include <cmath>
 #include <cstdio>

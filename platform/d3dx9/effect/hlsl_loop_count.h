@@ -5,7 +5,7 @@
 // the shader is compiled, instead of rendering for minutes.
 #pragma once
 
-#include "hlsl_ast.h"
+#include "d3dx9/effect/hlsl_ast.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
-#include "hlsl_parser.h"
+#include "d3dx9/effect/hlsl_parser.h"
 
-#include "hlsl_constants.h"
+#include "d3dx9/effect/hlsl_constants.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // Nesting is bounded so hostile input cannot exhaust the stack.
 #pragma once
 
-#include "hlsl_ast.h"
-#include "hlsl_lexer.h"
+#include "d3dx9/effect/hlsl_ast.h"
+#include "d3dx9/effect/hlsl_lexer.h"
 
 #include <vector>
 

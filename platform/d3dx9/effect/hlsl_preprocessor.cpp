@@ -1,4 +1,4 @@
-#include "hlsl_preprocessor.h"
+#include "d3dx9/effect/hlsl_preprocessor.h"
 
 #include <algorithm>
 #include <cstdint>

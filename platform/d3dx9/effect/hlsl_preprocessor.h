@@ -4,7 +4,7 @@
 // token keeps the file, line and column it came from.
 #pragma once
 
-#include "hlsl_lexer.h"
+#include "d3dx9/effect/hlsl_lexer.h"
 
 #include <functional>
 #include <string>

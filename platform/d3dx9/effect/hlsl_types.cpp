@@ -1,6 +1,6 @@
-#include "hlsl_types.h"
+#include "d3dx9/effect/hlsl_types.h"
 
-#include "hlsl_ast.h"
+#include "d3dx9/effect/hlsl_ast.h"
 
 #include <map>
 
