@@ -10,12 +10,12 @@
 
 #include <cstddef>
 #include <cstdlib>
-#include <deque>
 #include <memory>
 #include <string>
 
 #include "gl/context.h"
 #include "gl/program.h"
+#include "gl/submission_queue.h"
 
 namespace {
 
@@ -151,24 +151,17 @@ public:
         glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
         if (++drawsSinceFence_ < 256) return;
         drawsSinceFence_ = 0;
-        batches_.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
-        glFlush();
-        while (batches_.size() > 2) {
-            glClientWaitSync(batches_.front(), GL_SYNC_FLUSH_COMMANDS_BIT, ~GLuint64{0});
-            glDeleteSync(batches_.front());
-            batches_.pop_front();
-        }
+        batches_.Submit();
     }
     void Finish() {
         glFinish();
-        for (GLsync batch : batches_) glDeleteSync(batch);
-        batches_.clear();
+        batches_.Clear();
     }
 
 private:
     std::unique_ptr<kl::gl::Context> context_;
     GLuint framebuffer_ = 0, renderbuffers_[2] = {}, program_ = 0, buffer_ = 0, vertexArray_ = 0;
-    std::deque<GLsync> batches_;
+    kl::gl::SubmissionQueue batches_{2};
     unsigned drawsSinceFence_ = 0;
 };
 

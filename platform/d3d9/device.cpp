@@ -131,10 +131,8 @@ void Device::CreateGlObjects() {
 void Device::DestroyGlObjects() {
     for (const KeptProgram& kept : keptPrograms_) glDeleteProgram(kept.program);
     keptPrograms_.clear();
-    for (void* frame : framesInFlight_) glDeleteSync(static_cast<GLsync>(frame));
-    framesInFlight_.clear();
-    for (void* batch : drawBatchesInFlight_) glDeleteSync(static_cast<GLsync>(batch));
-    drawBatchesInFlight_.clear();
+    framesInFlight_.Clear();
+    drawBatchesInFlight_.Clear();
     glBindProgramPipeline(0);
     glDeleteProgramPipelines(1, &pipeline_);
     pipeline_ = 0;

@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <list>
 #include <memory>
 #include <string>
@@ -20,6 +19,7 @@
 #include "d3d9/states.h"
 #include "d3d9/stream_buffer.h"
 #include "gl/context.h"
+#include "gl/submission_queue.h"
 
 namespace kl::d3d9 {
 
@@ -158,7 +158,6 @@ private:
     void UpdateLossState();
     void BlitToWindow();
     void CaptureIfRequested();
-    void LimitFramesInFlight();
     // Fullscreen devices take the display: the SDL window goes fullscreen in
     // the presentation mode; windowed ones give it back.
     void ApplyDisplayMode();
@@ -281,11 +280,11 @@ private:
     // Scenes, presentation, loss, cursor.
     bool inScene_ = false;
     uint64_t presentedFrames_ = 0;
-    // GL fence syncs of presented frames not yet known to be finished,
-    // oldest first.
-    std::deque<void*> framesInFlight_;
-    // The same for batches of draws within a frame (device_draw.cpp).
-    std::deque<void*> drawBatchesInFlight_;
+    // Direct3D lets the CPU run only a few frames ahead of the GPU (three by
+    // default); Present submits each frame here. Batches of draws within a
+    // frame are bounded too (device_draw.cpp).
+    kl::gl::SubmissionQueue framesInFlight_{3};
+    kl::gl::SubmissionQueue drawBatchesInFlight_{2};
     unsigned drawsSinceFence_ = 0;
     int defaultPoolResources_ = 0;
     CooperativeState cooperative_ = CooperativeState::Operational;

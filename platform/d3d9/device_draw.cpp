@@ -27,11 +27,8 @@ constexpr float kHalfPixelShift = 0.5f - 1.0f / 64.0f;
 // A frame of many thousand draws must not queue all of them: a software
 // driver keeps each queued draw's state (some 40 KB on llvmpipe) until it
 // has rasterised it, so 100000 lights would hold gigabytes. Every
-// kDrawsPerBatch draws are submitted with a fence, and the CPU waits while
-// more than kMaxBatchesInFlight batches are unfinished.
+// kDrawsPerBatch draws are submitted (drawBatchesInFlight_).
 constexpr unsigned kDrawsPerBatch = 256;
-constexpr size_t kMaxBatchesInFlight = 2;
-constexpr GLuint64 kBatchWaitNanoseconds = 10'000'000'000;
 
 bool HasUsage(const std::vector<D3DVERTEXELEMENT9>& elements, BYTE usage) {
     return std::any_of(elements.begin(), elements.end(),
@@ -260,14 +257,7 @@ void Device::BindElementBuffer(unsigned buffer) {
 void Device::LimitDrawsInFlight() {
     if (++drawsSinceFence_ < kDrawsPerBatch) return;
     drawsSinceFence_ = 0;
-    drawBatchesInFlight_.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
-    glFlush();
-    while (drawBatchesInFlight_.size() > kMaxBatchesInFlight) {
-        GLsync oldest = static_cast<GLsync>(drawBatchesInFlight_.front());
-        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kBatchWaitNanoseconds);
-        glDeleteSync(oldest);
-        drawBatchesInFlight_.pop_front();
-    }
+    drawBatchesInFlight_.Submit();
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {

@@ -17,12 +17,6 @@
 namespace kl::d3d9 {
 namespace {
 
-// Frames the CPU may queue ahead of the GPU, as Direct3D 9's default.
-constexpr size_t kMaxFramesInFlight = 3;
-// A frame that has not finished after this long is given up on (a hung
-// driver must not hang the program); its fence is dropped all the same.
-constexpr GLuint64 kFrameWaitNanoseconds = 10'000'000'000;
-
 template <class T>
 bool Contains(const std::vector<T>& list, T value) {
     return std::find(list.begin(), list.end(), value) != list.end();
@@ -283,28 +277,12 @@ void Device::CaptureIfRequested() {
                               static_cast<int>(parameters_.BackBufferHeight), pixels.data());
 }
 
-// Direct3D lets the CPU run only a few frames ahead of the GPU. GL has no
-// such limit, and offscreen nothing ever flushes: queued frames would pile
-// up with every buffer and texture version they hold (gigabytes within a
-// few thousand frames on llvmpipe). Each Present submits its frame and
-// waits while more than kMaxFramesInFlight are unfinished.
-void Device::LimitFramesInFlight() {
-    framesInFlight_.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
-    glFlush();
-    while (framesInFlight_.size() > kMaxFramesInFlight) {
-        GLsync oldest = static_cast<GLsync>(framesInFlight_.front());
-        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kFrameWaitNanoseconds);
-        glDeleteSync(oldest);
-        framesInFlight_.pop_front();
-    }
-}
-
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     UpdateLossState();
     if (cooperative_ != CooperativeState::Operational) return D3DERR_DEVICELOST;
     MakeCurrent();
     if (context_->Window()) BlitToWindow();
-    LimitFramesInFlight();
+    framesInFlight_.Submit();
     ++presentedFrames_;
     platform::CountPresentedFrame();
     CaptureIfRequested();
