@@ -81,7 +81,7 @@ struct Program {
     GLuint name = 0;
     std::array<GLint, kUniformCount> uniforms{};
     std::vector<SamplerUse> samplers;
-    std::vector<hlsl::GeneratedInput> inputs;
+    std::vector<d3dx9::hlsl::GeneratedInput> inputs;
     GLint alphaFunc = -1;
     GLint alphaRef = -1;
 };
@@ -247,8 +247,8 @@ GLint AttributeSize(BYTE type) {
 // Feeds each program input from the element of the same usage and index;
 // inputs without one read GL's default (0, 0, 0, 1), as on the device.
 bool SetVertexLayout(GLuint vertexArray, const std::vector<D3DVERTEXELEMENT9>& elements,
-                     const std::vector<hlsl::GeneratedInput>& inputs, std::string* error) {
-    for (const hlsl::GeneratedInput& input : inputs) {
+                     const std::vector<d3dx9::hlsl::GeneratedInput>& inputs, std::string* error) {
+    for (const d3dx9::hlsl::GeneratedInput& input : inputs) {
         for (const D3DVERTEXELEMENT9& e : elements) {
             if (e.Usage != static_cast<BYTE>(input.usage) || e.UsageIndex != input.usageIndex)
                 continue;
@@ -263,8 +263,8 @@ bool SetVertexLayout(GLuint vertexArray, const std::vector<D3DVERTEXELEMENT9>& e
     return true;
 }
 
-bool SameInputs(const std::vector<hlsl::GeneratedInput>& a,
-                const std::vector<hlsl::GeneratedInput>& b) {
+bool SameInputs(const std::vector<d3dx9::hlsl::GeneratedInput>& a,
+                const std::vector<d3dx9::hlsl::GeneratedInput>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].usage != b[i].usage || a[i].usageIndex != b[i].usageIndex ||
@@ -437,13 +437,13 @@ private:
         std::stringstream text;
         text << file.rdbuf();
         if (!file) return Fail(error, "cannot read " + effectPath);
-        hlsl::CompileOptions options;
+        d3dx9::hlsl::CompileOptions options;
         options.prologues.vertex = d3d9::kVertexPrologueGlsl;
         options.prologues.fragment = d3d9::kFragmentPrologueGlsl;
-        hlsl::CompiledEffect compiled;
+        d3dx9::hlsl::CompiledEffect compiled;
         try {
-            compiled = hlsl::CompileEffect(effectPath, text.str(), options);
-        } catch (const hlsl::CompileError& failure) {
+            compiled = d3dx9::hlsl::CompileEffect(effectPath, text.str(), options);
+        } catch (const d3dx9::hlsl::CompileError& failure) {
             return Fail(error, failure.what());
         }
         for (int i = 0; i < kSlots; ++i) {
@@ -464,10 +464,10 @@ private:
         return true;
     }
 
-    bool LinkTechnique(const hlsl::CompiledEffect& effect, const char* technique, Program* out,
-                       std::string* error) {
-        const hlsl::CompiledPass* pass = nullptr;
-        for (const hlsl::CompiledTechnique& t : effect.techniques) {
+    bool LinkTechnique(const d3dx9::hlsl::CompiledEffect& effect, const char* technique,
+                       Program* out, std::string* error) {
+        const d3dx9::hlsl::CompiledPass* pass = nullptr;
+        for (const d3dx9::hlsl::CompiledTechnique& t : effect.techniques) {
             if (t.name == technique && !t.passes.empty()) pass = &t.passes[0];
         }
         if (pass == nullptr || !pass->hasShaders)
@@ -477,15 +477,15 @@ private:
         if (out->name == 0) return Fail(error, std::string(technique) + ": " + log);
         out->inputs = pass->program.inputs;
         out->uniforms.fill(-1);
-        for (const hlsl::GeneratedUniform& u : pass->program.uniforms) {
+        for (const d3dx9::hlsl::GeneratedUniform& u : pass->program.uniforms) {
             for (int i = 0; i < kUniformCount; ++i) {
                 if (u.name == kUniformNames[i])
                     out->uniforms[i] = glGetUniformLocation(out->name, u.glslName.c_str());
             }
         }
-        for (const hlsl::GeneratedSampler& s : pass->program.samplers) {
+        for (const d3dx9::hlsl::GeneratedSampler& s : pass->program.samplers) {
             int slot = -1;
-            for (const hlsl::EffectParameter& p : effect.parameters) {
+            for (const d3dx9::hlsl::EffectParameter& p : effect.parameters) {
                 if (p.name != s.name) continue;
                 for (int i = 0; i < kSlots; ++i) {
                     if (p.samplerTexture == kTextureParameters[i]) slot = i;

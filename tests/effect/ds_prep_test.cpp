@@ -58,7 +58,7 @@ TEST(DsPrep, DeclaresEveryContractParameterWithItsType) {
     ASSERT_TRUE(t.ok) << t.error;
     auto typeOf = [&](const std::string& name) {
         for (const auto& p : t.effect.parameters)
-            if (p.name == name) return hlsl::HlslTypeName(p.type);
+            if (p.name == name) return d3dx9::hlsl::HlslTypeName(p.type);
         return std::string("missing");
     };
     for (const char* m :
@@ -76,7 +76,7 @@ TEST(DsPrep, LightingPassesTestDepthGreaterWithoutWriting) {
     for (size_t i : {4u, 5u}) {
         std::map<std::string, std::string> states;
         for (const auto& s : t.effect.techniques[i].passes[0].states)
-            states[s.name] = s.terms.at(0).kind == hlsl::StateValueTerm::Kind::Name
+            states[s.name] = s.terms.at(0).kind == d3dx9::hlsl::StateValueTerm::Kind::Name
                                  ? s.terms[0].name
                                  : std::to_string(s.terms[0].number);
         EXPECT_EQ(states["ZFunc"], "Greater");

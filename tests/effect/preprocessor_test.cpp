@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 std::string Expand(const std::string& text, PreprocessOptions options = {}) {
@@ -142,4 +142,4 @@ TEST(Preprocessor, ExpansionOfLongNamesIsBoundedInBytes) {
 }
 
 }  // namespace
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -122,18 +122,18 @@ TEST(Translation, EveryConstructTranslatesAndLinks) {
     Translation t = Translate(kEveryConstruct);
     ASSERT_TRUE(t.ok) << t.error;
     ASSERT_EQ(t.effect.techniques.size(), 2u);
-    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    const d3dx9::hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
     EXPECT_EQ(LinkPass(pass), "");
     EXPECT_EQ(pass.states.size(), 14u);
     EXPECT_FALSE(t.effect.techniques[1].passes[0].hasShaders);
     // Vertex inputs in first-use order with their declaration usages.
     ASSERT_EQ(pass.program.inputs.size(), 6u);
-    EXPECT_EQ(pass.program.inputs[0].usage, hlsl::VertexUsage::Position);
-    EXPECT_EQ(pass.program.inputs[1].usage, hlsl::VertexUsage::Normal);
-    EXPECT_EQ(pass.program.inputs[2].usage, hlsl::VertexUsage::TexCoord);
-    EXPECT_EQ(pass.program.inputs[3].usage, hlsl::VertexUsage::Tangent);
-    EXPECT_EQ(pass.program.inputs[4].usage, hlsl::VertexUsage::Binormal);
-    EXPECT_EQ(pass.program.inputs[5].usage, hlsl::VertexUsage::Color);
+    EXPECT_EQ(pass.program.inputs[0].usage, d3dx9::hlsl::VertexUsage::Position);
+    EXPECT_EQ(pass.program.inputs[1].usage, d3dx9::hlsl::VertexUsage::Normal);
+    EXPECT_EQ(pass.program.inputs[2].usage, d3dx9::hlsl::VertexUsage::TexCoord);
+    EXPECT_EQ(pass.program.inputs[3].usage, d3dx9::hlsl::VertexUsage::Tangent);
+    EXPECT_EQ(pass.program.inputs[4].usage, d3dx9::hlsl::VertexUsage::Binormal);
+    EXPECT_EQ(pass.program.inputs[5].usage, d3dx9::hlsl::VertexUsage::Color);
     // Two samplers, on stages in order of use; statics and consts are not parameters.
     ASSERT_EQ(pass.program.samplers.size(), 2u);
     EXPECT_EQ(pass.program.samplers[0].name, "diffuse");
@@ -178,7 +178,7 @@ TEST(Translation, PlainSamplersTakeTheKindOfTheirFetches) {
     Translation t =
         Translate(PixelProbe(globals, "return texCUBE(env, float3(i.uv, 1)) + tex2D(flat, i.uv);"));
     ASSERT_TRUE(t.ok) << t.error;
-    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    const d3dx9::hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
     EXPECT_NE(pass.program.fragmentSource.find("uniform samplerCube env;"), std::string::npos);
     EXPECT_NE(pass.program.fragmentSource.find("uniform sampler2D kl_u_flat;"), std::string::npos);
     EXPECT_EQ(LinkPass(pass), "");
@@ -296,7 +296,7 @@ TEST(Translation, TexturesFromSamplerStatesSample) {
     Translation t = Translate(PixelProbe(
         "texture t; sampler2D s = sampler_state { Texture = <t>; };", "return tex2D(s, i.uv);"));
     ASSERT_TRUE(t.ok) << t.error;
-    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    const d3dx9::hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
     ASSERT_EQ(pass.program.samplers.size(), 1u);
     EXPECT_EQ(pass.program.samplers[0].stage, 0);
     EXPECT_EQ(t.effect.parameters[1].samplerTexture, "t");
@@ -325,7 +325,8 @@ float weights[TAPS * 2 - 1] = {0.1, 0.2, 0.4, 0.2, 0.1};
                    "return float4(s, halfTaps, k.x, 1);"));
     ASSERT_TRUE(t.ok) << t.error;
     std::map<std::string, std::vector<float>> initial;
-    for (const hlsl::EffectParameter& p : t.effect.parameters) initial[p.name] = p.initialValue;
+    for (const d3dx9::hlsl::EffectParameter& p : t.effect.parameters)
+        initial[p.name] = p.initialValue;
     const float r6 = 1.0f / std::sqrt(6.0f);
     const std::map<std::string, std::vector<float>> expected = {
         {"dir", {r6, r6, -2 * r6}},
@@ -446,7 +447,7 @@ int k;
         globals,
         "return tex2D(layers[LAST], i.uv) + tex2D(bound[2], i.uv) + tex2D(layers[0], i.uv);"));
     ASSERT_TRUE(t.ok) << t.error;
-    const hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
+    const d3dx9::hlsl::CompiledPass& pass = t.effect.techniques[0].passes[0];
     EXPECT_EQ(LinkPass(pass), "");
     ASSERT_EQ(pass.program.samplers.size(), 3u);
     const std::vector<std::pair<int, int>> expected = {{6, 2}, {0, 1}, {1, 0}};  // stage, element
@@ -454,7 +455,7 @@ int k;
         EXPECT_EQ(pass.program.samplers[i].stage, expected[i].first) << i;
         EXPECT_EQ(pass.program.samplers[i].element, expected[i].second) << i;
     }
-    const hlsl::EffectParameter& layers = t.effect.parameters[2];
+    const d3dx9::hlsl::EffectParameter& layers = t.effect.parameters[2];
     ASSERT_EQ(layers.name, "layers");
     ASSERT_EQ(layers.samplerElements.size(), 2u);
     EXPECT_EQ(layers.samplerElements[0].samplerTexture, "t0");

@@ -10,7 +10,7 @@ namespace kl::test {
 Translation Translate(const std::string& source, const std::map<std::string, std::string>& includes,
                       const std::string& path) {
     Translation t;
-    hlsl::CompileOptions options;
+    d3dx9::hlsl::CompileOptions options;
     options.prologues.vertex = kTestVertexPrologue;
     options.prologues.fragment = kTestFragmentPrologue;
     options.preprocess.includeReader = [includes](const std::string&, const std::string& name,
@@ -22,15 +22,15 @@ Translation Translate(const std::string& source, const std::map<std::string, std
         return true;
     };
     try {
-        t.effect = hlsl::CompileEffect(path, source, options);
+        t.effect = d3dx9::hlsl::CompileEffect(path, source, options);
         t.ok = true;
-    } catch (const hlsl::CompileError& e) {
+    } catch (const d3dx9::hlsl::CompileError& e) {
         t.error = e.what();
     }
     return t;
 }
 
-std::string LinkPass(const hlsl::CompiledPass& pass) {
+std::string LinkPass(const d3dx9::hlsl::CompiledPass& pass) {
     std::string log;
     const unsigned program =
         d3dx9::LinkGlslProgram(pass.program.vertexSource, pass.program.fragmentSource, log);
@@ -49,11 +49,11 @@ std::vector<float> Rows(std::initializer_list<std::initializer_list<float>> rows
 
 namespace {
 
-void UploadParameters(unsigned program, const hlsl::CompiledEffect& effect,
-                      const hlsl::GeneratedPass& pass,
+void UploadParameters(unsigned program, const d3dx9::hlsl::CompiledEffect& effect,
+                      const d3dx9::hlsl::GeneratedPass& pass,
                       const std::map<std::string, std::vector<float>>& values) {
-    for (const hlsl::GeneratedUniform& u : pass.uniforms) {
-        for (const hlsl::EffectParameter& p : effect.parameters) {
+    for (const d3dx9::hlsl::GeneratedUniform& u : pass.uniforms) {
+        for (const d3dx9::hlsl::EffectParameter& p : effect.parameters) {
             if (p.name != u.name) continue;
             auto it = values.find(p.name);
             const std::vector<float>& data = it != values.end() ? it->second : p.initialValue;
@@ -66,7 +66,7 @@ void UploadParameters(unsigned program, const hlsl::CompiledEffect& effect,
 
 }  // namespace
 
-std::vector<Pixel> RenderPass(const hlsl::CompiledEffect& effect, int width, int height,
+std::vector<Pixel> RenderPass(const d3dx9::hlsl::CompiledEffect& effect, int width, int height,
                               const std::map<std::string, std::vector<float>>& values,
                               const std::string& technique) {
     size_t index = 0;
@@ -74,7 +74,7 @@ std::vector<Pixel> RenderPass(const hlsl::CompiledEffect& effect, int width, int
            effect.techniques[index].name != technique)
         ++index;
     if (index == effect.techniques.size()) return {};
-    const hlsl::CompiledPass& pass = effect.techniques[index].passes.at(0);
+    const d3dx9::hlsl::CompiledPass& pass = effect.techniques[index].passes.at(0);
     std::string log;
     const unsigned program =
         d3dx9::LinkGlslProgram(pass.program.vertexSource, pass.program.fragmentSource, log);
@@ -100,8 +100,8 @@ std::vector<Pixel> RenderPass(const hlsl::CompiledEffect& effect, int width, int
     glNamedBufferData(vbo, sizeof quad, quad, GL_STATIC_DRAW);
     glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    for (const hlsl::GeneratedInput& in : pass.program.inputs) {
-        if (in.usage == hlsl::VertexUsage::Position) {
+    for (const d3dx9::hlsl::GeneratedInput& in : pass.program.inputs) {
+        if (in.usage == d3dx9::hlsl::VertexUsage::Position) {
             glEnableVertexAttribArray(static_cast<GLuint>(in.location));
             glVertexAttribPointer(static_cast<GLuint>(in.location), 4, GL_FLOAT, GL_FALSE, 0,
                                   nullptr);

@@ -14,7 +14,7 @@ namespace kl::test {
 struct Translation {
     bool ok = false;
     std::string error;  // "file(line,col): message" when !ok
-    hlsl::CompiledEffect effect;
+    d3dx9::hlsl::CompiledEffect effect;
 };
 
 Translation Translate(const std::string& source,
@@ -22,7 +22,7 @@ Translation Translate(const std::string& source,
                       const std::string& path = "test.fx");
 
 // Links one pass; empty string on success, the GL log otherwise.
-std::string LinkPass(const hlsl::CompiledPass& pass);
+std::string LinkPass(const d3dx9::hlsl::CompiledPass& pass);
 
 struct Pixel {
     float r = 0, g = 0, b = 0, a = 0;
@@ -33,7 +33,7 @@ struct Pixel {
 // target (clip control as the device sets it: upper-left origin, depth 0..1),
 // with the vertex input POSITION fed a full-screen quad, and returns every
 // pixel, top row first. `values` overrides parameters by name.
-std::vector<Pixel> RenderPass(const hlsl::CompiledEffect& effect, int width, int height,
+std::vector<Pixel> RenderPass(const d3dx9::hlsl::CompiledEffect& effect, int width, int height,
                               const std::map<std::string, std::vector<float>>& values = {},
                               const std::string& technique = "");
 

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    kl::hlsl::CompileOptions options;
+    kl::d3dx9::hlsl::CompileOptions options;
     options.prologues.vertex = "void kl_d3d_vertex_epilogue() {}\n";
     options.prologues.fragment = "void kl_d3d_alpha_test(vec4 colour) {}\n";
     options.preprocess.defines = {{"FUZZ", "1"}};
@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     };
     try {
-        kl::hlsl::CompileEffect("fuzz.fx", text, options);
-    } catch (const kl::hlsl::CompileError&) {
+        kl::d3dx9::hlsl::CompileEffect("fuzz.fx", text, options);
+    } catch (const kl::d3dx9::hlsl::CompileError&) {
     }
     return 0;
 }

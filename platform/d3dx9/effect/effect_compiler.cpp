@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <strings.h>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 // Every pass with shaders becomes its own GL program (a few hundred kilobytes
@@ -122,4 +122,4 @@ CompiledEffect CompileEffect(const std::string& path, const std::string& text,
     return effect;
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 struct EffectParameter {
     std::string name;
@@ -56,4 +56,4 @@ struct CompileOptions {
 CompiledEffect CompileEffect(const std::string& path, const std::string& text,
                              const CompileOptions& options);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -28,7 +28,7 @@ void Report(const std::string& message, LPD3DXBUFFER* ppErrors) {
     if (ppErrors) *ppErrors = CreateMessageBuffer(message);
 }
 
-kl::hlsl::IncludeReader MakeIncludeReader(LPD3DXINCLUDE include) {
+kl::d3dx9::hlsl::IncludeReader MakeIncludeReader(LPD3DXINCLUDE include) {
     return [include](const std::string& includer, const std::string& name, std::string& resolved,
                      std::string& contents) {
         if (include) {
@@ -57,14 +57,15 @@ struct Translation {
         std::string includer, name, resolved, contents;
     };
     std::vector<Inclusion> inclusions;
-    kl::hlsl::CompiledEffect effect;
+    kl::d3dx9::hlsl::CompiledEffect effect;
 };
 
 class Translations {
 public:
     // A copy of the stored translation for these inputs, if there is one.
     bool Find(const std::string& path, const std::string& text,
-              const kl::hlsl::PreprocessOptions& options, kl::hlsl::CompiledEffect& out) {
+              const kl::d3dx9::hlsl::PreprocessOptions& options,
+              kl::d3dx9::hlsl::CompiledEffect& out) {
         std::lock_guard<std::mutex> hold(lock_);
         for (auto t = kept_.begin(); t != kept_.end(); ++t) {
             if (t->path != path || t->text != text || t->defines != options.defines ||
@@ -85,7 +86,8 @@ public:
     }
 
 private:
-    static bool IncludesUnchanged(const Translation& t, const kl::hlsl::IncludeReader& read) {
+    static bool IncludesUnchanged(const Translation& t,
+                                  const kl::d3dx9::hlsl::IncludeReader& read) {
         for (const Translation::Inclusion& i : t.inclusions) {
             std::string resolved, contents;
             if (!read || !read(i.includer, i.name, resolved, contents) || resolved != i.resolved ||
@@ -111,19 +113,19 @@ HRESULT CreateFromText(LPDIRECT3DDEVICE9 device, const std::string& path, const 
         Report(path + ": effect pools are not supported", ppErrors);
         return E_NOTIMPL;
     }
-    kl::hlsl::CompileOptions options;
+    kl::d3dx9::hlsl::CompileOptions options;
     for (const D3DXMACRO* d = defines; d && d->Name; ++d)
         options.preprocess.defines.emplace_back(d->Name, d->Definition ? d->Definition : "");
     options.preprocess.includeReader = MakeIncludeReader(include);
     options.prologues.vertex = kl::d3d9::kVertexPrologueGlsl;
     options.prologues.fragment = kl::d3d9::kFragmentPrologueGlsl;
-    kl::hlsl::CompiledEffect compiled;
+    kl::d3dx9::hlsl::CompiledEffect compiled;
     try {
         if (!StoredTranslations().Find(path, text, options.preprocess, compiled)) {
             // Remember what the text includes, to know when a stored
             // translation no longer holds.
             Translation made{path, text, options.preprocess.defines, {}, {}};
-            const kl::hlsl::IncludeReader read = options.preprocess.includeReader;
+            const kl::d3dx9::hlsl::IncludeReader read = options.preprocess.includeReader;
             options.preprocess.includeReader =
                 [&made, read](const std::string& includer, const std::string& name,
                               std::string& resolved, std::string& contents) {
@@ -131,11 +133,11 @@ HRESULT CreateFromText(LPDIRECT3DDEVICE9 device, const std::string& path, const 
                     made.inclusions.push_back({includer, name, resolved, contents});
                     return true;
                 };
-            compiled = kl::hlsl::CompileEffect(path, text, options);
+            compiled = kl::d3dx9::hlsl::CompileEffect(path, text, options);
             made.effect = compiled;
             StoredTranslations().Store(std::move(made));
         }
-    } catch (const kl::hlsl::CompileError& error) {
+    } catch (const kl::d3dx9::hlsl::CompileError& error) {
         Report(error.what(), ppErrors);
         return E_FAIL;
     } catch (const std::bad_alloc&) {

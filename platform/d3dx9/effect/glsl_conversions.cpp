@@ -4,7 +4,7 @@
 #include "d3dx9/effect/glsl_names.h"
 #include "d3dx9/effect/glsl_shader_writer.h"
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 int Rank(BaseType b) {
@@ -195,4 +195,4 @@ std::string PadToVec4(ShaderWriter& w, const Value& v, const SourceLocation& whe
     return "vec4(" + asFloat + kFill[v.type.cols] + ")";
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

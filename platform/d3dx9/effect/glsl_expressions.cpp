@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 bool IsArithmetic(const std::string& op) {
@@ -539,4 +539,4 @@ std::string ShaderWriter::WriteArrayInitializer(const std::vector<const Expr*>& 
     return code + ")";
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

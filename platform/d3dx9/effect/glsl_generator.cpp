@@ -11,7 +11,7 @@
 #include <set>
 #include <memory>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 // Varyings use fixed locations per semantic so both stages agree.
@@ -376,4 +376,4 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
     return out;
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

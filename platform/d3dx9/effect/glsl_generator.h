@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 // D3DDECLUSAGE values, the vocabulary of vertex-shader input semantics.
 enum class VertexUsage {
@@ -74,4 +74,4 @@ GeneratedPass GeneratePass(const Module& module, const PassDecl& pass,
 // their Direct3D 9 equivalents).
 void SplitSemantic(const std::string& semantic, std::string& name, int& index);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

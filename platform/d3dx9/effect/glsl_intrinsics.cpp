@@ -5,7 +5,7 @@
 
 #include <map>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 enum class Shape {
@@ -304,4 +304,4 @@ Value ShaderWriter::WriteTextureFetch(const std::string& name, std::vector<Value
     return Value{"texture(" + s + ", " + c + ")", vec4};
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

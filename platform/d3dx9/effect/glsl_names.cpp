@@ -2,7 +2,7 @@
 
 #include <set>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 const std::set<std::string>& ReservedWords() {
@@ -57,4 +57,4 @@ std::string GlslIdentifier(const std::string& hlslName) {
     return safe;
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -5,8 +5,8 @@
 
 #include <string>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 std::string GlslIdentifier(const std::string& hlslName);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

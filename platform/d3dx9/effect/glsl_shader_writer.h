@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 enum class Stage { Vertex, Fragment };
 
@@ -140,4 +140,4 @@ private:
 // varyings and colour outputs.
 std::string PadToVec4(ShaderWriter& w, const Value& v, const SourceLocation& where);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 std::string ShaderWriter::AddLocal(const std::string& name, const Type& t,
                                    const SourceLocation& where) {
@@ -257,9 +257,9 @@ std::string ShaderWriter::Declarations() {
     return out;
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 std::string ShaderWriter::StaticInitialisation() const {
     // Declaration order: an initialiser can only read statics declared before.
@@ -271,4 +271,4 @@ std::string ShaderWriter::StaticInitialisation() const {
     return out;
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 enum class ExprKind {
     IntLiteral,
@@ -172,4 +172,4 @@ struct Module {
     std::vector<TechniqueDecl> techniques;
 };
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

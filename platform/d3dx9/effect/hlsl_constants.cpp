@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <map>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 constexpr int kMaxDepth = 64;
@@ -247,4 +247,4 @@ Constant FoldConstant(const Expr& e, const ConstantLookup& lookup) {
     return Folder(lookup).Fold(e, 0);
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 struct Constant {
     std::vector<double> values;  // flattened components
@@ -25,4 +25,4 @@ using ConstantLookup = std::function<const VarDecl*(const std::string& name)>;
 // Throws CompileError at the first part that is not constant.
 Constant FoldConstant(const Expr& e, const ConstantLookup& lookup);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -1,6 +1,6 @@
 #include "d3dx9/effect/hlsl_diagnostics.h"
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 std::string FormatDiagnostic(const SourceLocation& where, const std::string& message) {
     const std::string file = where.file ? *where.file : std::string("<input>");
@@ -12,4 +12,4 @@ void Fail(const SourceLocation& where, const std::string& message) {
     throw CompileError(FormatDiagnostic(where, message));
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

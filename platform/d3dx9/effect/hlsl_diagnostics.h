@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 struct SourceLocation {
     std::shared_ptr<const std::string> file;
@@ -25,4 +25,4 @@ std::string FormatDiagnostic(const SourceLocation& where, const std::string& mes
 
 [[noreturn]] void Fail(const SourceLocation& where, const std::string& message);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

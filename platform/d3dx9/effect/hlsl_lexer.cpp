@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 const char* const kPunctuators[] = {
@@ -222,4 +222,4 @@ std::vector<Token> Tokenize(const std::string& text, std::shared_ptr<const std::
     return Lexer(text, std::move(file)).Run();
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 enum class TokenKind { Identifier, IntLiteral, FloatLiteral, StringLiteral, Punct, EndOfFile };
 
@@ -29,4 +29,4 @@ struct Token {
 // HLSL does not have, unterminated comments and strings.
 std::vector<Token> Tokenize(const std::string& text, std::shared_ptr<const std::string> file);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

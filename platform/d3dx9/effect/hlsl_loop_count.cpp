@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 std::optional<double> Constant(const Expr& e) {
@@ -149,4 +149,4 @@ void CheckLoopIterations(const Stmt& loop) {
     Fail(loop.where, std::string("loop runs ") + times + "; at most 255 iterations are allowed");
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

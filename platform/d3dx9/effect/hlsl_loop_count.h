@@ -9,7 +9,7 @@
 
 #include <optional>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 constexpr double kMaxLoopIterations = 255;
 
@@ -21,4 +21,4 @@ std::optional<double> FixedIterationCount(const Stmt& forLoop);
 // allowed" when its fixed count is larger.
 void CheckLoopIterations(const Stmt& forLoop);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -9,7 +9,7 @@
 #include <set>
 #include <strings.h>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 constexpr int kMaxNesting = 200;
@@ -950,4 +950,4 @@ Module Parse(const std::vector<Token>& tokens) {
     return Parser(tokens).Run();
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 Module Parse(const std::vector<Token>& tokens);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -6,7 +6,7 @@
 #include <deque>
 #include <map>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 namespace {
 
 constexpr int kMaxIncludeDepth = 32;
@@ -567,4 +567,4 @@ std::vector<Token> Preprocess(const std::string& path, const std::string& text,
     return Preprocessor(options).Run(path, text);
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

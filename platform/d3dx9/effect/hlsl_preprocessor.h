@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 // Finds and reads an included file. `includer` is the path of the file that
 // holds the #include; on success fills the path to report in messages and the
@@ -28,4 +28,4 @@ struct PreprocessOptions {
 std::vector<Token> Preprocess(const std::string& path, const std::string& text,
                               const PreprocessOptions& options);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

@@ -4,7 +4,7 @@
 
 #include <map>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 bool SameType(const Type& a, const Type& b) {
     return a.base == b.base && a.rows == b.rows && a.cols == b.cols && a.matrix == b.matrix &&
@@ -126,4 +126,4 @@ bool ParseBuiltinTypeName(const std::string& word, Type& out) {
     return false;
 }
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl

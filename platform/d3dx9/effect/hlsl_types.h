@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kl::hlsl {
+namespace kl::d3dx9::hlsl {
 
 struct StructDecl;
 
@@ -80,4 +80,4 @@ std::string HlslTypeName(const Type& t);
 // sampler2D, texture, string, vector, matrix, ...). Returns false for other words.
 bool ParseBuiltinTypeName(const std::string& word, Type& out);
 
-}  // namespace kl::hlsl
+}  // namespace kl::d3dx9::hlsl
