@@ -271,9 +271,9 @@ private:
     };
     std::array<BoundStream, 16> boundStreams_{};
     unsigned boundElementBuffer_ = 0;
-    // The program last given to glUseProgram (0: the pipeline).
-    unsigned programInUse_ = 0;
-    bool programInUseKnown_ = false;
+    // The program last given to glUseProgram (0: the pipeline; no GL name
+    // is ~0, so the first draw always sets it).
+    unsigned programInUse_ = ~0u;
     std::vector<D3DVERTEXELEMENT9> fvfElements_;
     DWORD fvfElementsCode_ = ~0u;
 

@@ -89,9 +89,8 @@ void Device::SelectPrograms() {
     // even when deleted); setting it again per draw would make the driver
     // rebuild its shader state for every draw.
     const unsigned wanted = program_ ? program_->glProgram : 0;
-    if (!programInUseKnown_ || wanted != programInUse_) glUseProgram(wanted);
+    if (wanted != programInUse_) glUseProgram(wanted);
     programInUse_ = wanted;
-    programInUseKnown_ = true;
     if (!programsChanged_) return;
     const ProgramBinding& vertex = VertexProgram();
     const ProgramBinding& pixel = PixelProgram();
