@@ -123,6 +123,8 @@ void Device::CreateGlObjects() {
     glTextureSubImage2D(blackTexture_, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, black);
     fixedFunction_ = std::make_unique<FixedFunction>();
     glCreateProgramPipelines(1, &pipeline_);
+    pipelineVertex_ = pipelinePixel_ = ~0u;
+    pipelineBound_ = false;
     programsChanged_ = true;
     glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
     KL_GL_CHECK();

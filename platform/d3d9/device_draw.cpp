@@ -94,10 +94,19 @@ void Device::SelectPrograms() {
     if (!programsChanged_) return;
     const ProgramBinding& vertex = VertexProgram();
     const ProgramBinding& pixel = PixelProgram();
+    // An effect's End and the next pass's BeginPass change the stages and
+    // change them back, so the pipeline is told only what differs from the
+    // programs it already holds (an attached program keeps its name even
+    // when deleted, so a name is never another program's).
     if (!program_) {
-        glUseProgramStages(pipeline_, GL_VERTEX_SHADER_BIT, vertex.glProgram);
-        glUseProgramStages(pipeline_, GL_FRAGMENT_SHADER_BIT, pixel.glProgram);
-        glBindProgramPipeline(pipeline_);
+        if (vertex.glProgram != pipelineVertex_)
+            glUseProgramStages(pipeline_, GL_VERTEX_SHADER_BIT, vertex.glProgram);
+        if (pixel.glProgram != pipelinePixel_)
+            glUseProgramStages(pipeline_, GL_FRAGMENT_SHADER_BIT, pixel.glProgram);
+        if (!pipelineBound_) glBindProgramPipeline(pipeline_);
+        pipelineVertex_ = vertex.glProgram;
+        pipelinePixel_ = pixel.glProgram;
+        pipelineBound_ = true;
     }
     // Locations are looked up when a program is first selected, not per draw;
     // the prologue uniforms may be absent from a program that never calls them.

@@ -3,6 +3,7 @@
 #include <GL/glcorearb.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "common/log.h"
 
@@ -281,6 +282,7 @@ bool StateCache::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD 
 void StateCache::ForgetAll() {
     dirtyGroups_ = ~0u;
     dirtySamplers_ = ~0u;
+    sentSamplersKnown_ = 0;
     applied_.known = false;
 }
 
@@ -426,32 +428,57 @@ void StateCache::FlushSamplers(const unsigned* samplerObjects) {
     dirtySamplers_ = 0;
 }
 
+// Sends only the parameters whose Direct3D states differ from what this
+// stage's sampler object last received: an effect's Begin/End saves and
+// restores sampler states around every pass, so a stage is often marked
+// dirty while holding the very values GL already has.
 void StateCache::FlushSampler(DWORD stage, unsigned object) {
     const auto& s = sampler_[stage];
-    glSamplerParameteri(object, GL_TEXTURE_WRAP_S, DecodeAddressMode(s[D3DSAMP_ADDRESSU]));
-    glSamplerParameteri(object, GL_TEXTURE_WRAP_T, DecodeAddressMode(s[D3DSAMP_ADDRESSV]));
-    glSamplerParameteri(object, GL_TEXTURE_WRAP_R, DecodeAddressMode(s[D3DSAMP_ADDRESSW]));
+    auto& sent = sentSampler_[stage];
+    const bool known = (sentSamplersKnown_ & (1u << stage)) != 0;
+    const auto differs = [&](std::initializer_list<D3DSAMPLERSTATETYPE> types) {
+        bool any = !known;
+        for (const D3DSAMPLERSTATETYPE type : types) any = any || s[type] != sent[type];
+        return Changed(any);
+    };
+    if (differs({D3DSAMP_ADDRESSU}))
+        glSamplerParameteri(object, GL_TEXTURE_WRAP_S, DecodeAddressMode(s[D3DSAMP_ADDRESSU]));
+    if (differs({D3DSAMP_ADDRESSV}))
+        glSamplerParameteri(object, GL_TEXTURE_WRAP_T, DecodeAddressMode(s[D3DSAMP_ADDRESSV]));
+    if (differs({D3DSAMP_ADDRESSW}))
+        glSamplerParameteri(object, GL_TEXTURE_WRAP_R, DecodeAddressMode(s[D3DSAMP_ADDRESSW]));
     const DWORD mag = s[D3DSAMP_MAGFILTER], min = s[D3DSAMP_MINFILTER], mip = s[D3DSAMP_MIPFILTER];
     const bool linearMag = mag == D3DTEXF_LINEAR || mag == D3DTEXF_ANISOTROPIC;
     const bool linearMin = min == D3DTEXF_LINEAR || min == D3DTEXF_ANISOTROPIC;
-    glSamplerParameteri(object, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
-    GLenum minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
-    if (mip == D3DTEXF_POINT)
-        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-    else if (mip == D3DTEXF_LINEAR || mip == D3DTEXF_ANISOTROPIC)
-        minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glSamplerParameteri(object, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
-    const bool anisotropic = min == D3DTEXF_ANISOTROPIC || mag == D3DTEXF_ANISOTROPIC;
-    const DWORD maxAniso = s[D3DSAMP_MAXANISOTROPY] ? s[D3DSAMP_MAXANISOTROPY] : 1;
-    glSamplerParameterf(object, GL_TEXTURE_MAX_ANISOTROPY,
-                        anisotropic ? static_cast<float>(maxAniso) : 1.0f);
-    const DWORD border = s[D3DSAMP_BORDERCOLOR];
-    const float colour[4] = {((border >> 16) & 0xFF) / 255.0f, ((border >> 8) & 0xFF) / 255.0f,
-                             (border & 0xFF) / 255.0f, (border >> 24) / 255.0f};
-    glSamplerParameterfv(object, GL_TEXTURE_BORDER_COLOR, colour);
-    glSamplerParameterf(object, GL_TEXTURE_LOD_BIAS, BitsFloat(s[D3DSAMP_MIPMAPLODBIAS]));
+    if (differs({D3DSAMP_MAGFILTER}))
+        glSamplerParameteri(object, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
+    if (differs({D3DSAMP_MINFILTER, D3DSAMP_MIPFILTER})) {
+        GLenum minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
+        if (mip == D3DTEXF_POINT)
+            minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        else if (mip == D3DTEXF_LINEAR || mip == D3DTEXF_ANISOTROPIC)
+            minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+        glSamplerParameteri(object, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    }
+    if (differs({D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_MAXANISOTROPY})) {
+        const bool anisotropic = min == D3DTEXF_ANISOTROPIC || mag == D3DTEXF_ANISOTROPIC;
+        const DWORD maxAniso = s[D3DSAMP_MAXANISOTROPY] ? s[D3DSAMP_MAXANISOTROPY] : 1;
+        glSamplerParameterf(object, GL_TEXTURE_MAX_ANISOTROPY,
+                            anisotropic ? static_cast<float>(maxAniso) : 1.0f);
+    }
+    if (differs({D3DSAMP_BORDERCOLOR})) {
+        const DWORD border = s[D3DSAMP_BORDERCOLOR];
+        const float colour[4] = {((border >> 16) & 0xFF) / 255.0f, ((border >> 8) & 0xFF) / 255.0f,
+                                 (border & 0xFF) / 255.0f, (border >> 24) / 255.0f};
+        glSamplerParameterfv(object, GL_TEXTURE_BORDER_COLOR, colour);
+    }
+    if (differs({D3DSAMP_MIPMAPLODBIAS}))
+        glSamplerParameterf(object, GL_TEXTURE_LOD_BIAS, BitsFloat(s[D3DSAMP_MIPMAPLODBIAS]));
     // MAXMIPLEVEL names the most detailed level the sampler may use.
-    glSamplerParameterf(object, GL_TEXTURE_MIN_LOD, static_cast<float>(s[D3DSAMP_MAXMIPLEVEL]));
+    if (differs({D3DSAMP_MAXMIPLEVEL}))
+        glSamplerParameterf(object, GL_TEXTURE_MIN_LOD, static_cast<float>(s[D3DSAMP_MAXMIPLEVEL]));
+    sent = s;
+    sentSamplersKnown_ |= 1u << stage;
 }
 
 }  // namespace kl::d3d9

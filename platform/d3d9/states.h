@@ -91,6 +91,10 @@ private:
     std::array<std::array<DWORD, kSamplerStateCount>, kSamplerCount> sampler_{};
     uint32_t dirtyGroups_ = ~0u;
     uint32_t dirtySamplers_ = ~0u;
+    // Each stage's states as its GL sampler object last received them; a
+    // stage whose bit is clear has not been sent since the last ForgetAll.
+    std::array<std::array<DWORD, kSamplerStateCount>, kSamplerCount> sentSampler_{};
+    uint32_t sentSamplersKnown_ = 0;
     AppliedGlState applied_;
     uint64_t skipped_ = 0;
 };

@@ -148,6 +148,56 @@ TEST_F(D3d9DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
     EXPECT_EQ(bound, nullptr);
 }
 
+// Sampler states reach GL on the draw after they change, also when they
+// return to what an earlier draw used (an effect's End restores them); a
+// change undone before the next draw sends nothing.
+TEST_F(D3d9DeviceTest, SamplerFilterChangesAndTheirReturnReachTheDraw) {
+    CreateDevice(16, 16);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(
+        device_->CreateTexture(2, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
+    D3DLOCKED_RECT locked = {};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    const DWORD blackThenWhite[2] = {0xFF000000, 0xFFFFFFFF};
+    std::memcpy(locked.pBits, blackThenWhite, 8);
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    device_->SetTexture(0, texture);
+    device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    // Pixel 7 samples u = 7.5 / 16: the black texel with point filtering,
+    // 0.4375 of the way to the white one with linear filtering.
+    const auto drawAndReadPixel7 = [&] {
+        const TexturedVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0},
+                                        {15.5f, -0.5f, 0.5f, 1, 1, 0},
+                                        {15.5f, 15.5f, 0.5f, 1, 1, 1},
+                                        {-0.5f, 15.5f, 0.5f, 1, 0, 1}};
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(TexturedVertex)),
+                  D3D_OK);
+        return PixelAt(ReadBack(), 7, 8).r;
+    };
+    const auto setFilter = [&](D3DTEXTUREFILTERTYPE filter) {
+        device_->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+        device_->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+    };
+    EXPECT_EQ(drawAndReadPixel7(), 0);
+    setFilter(D3DTEXF_LINEAR);
+    EXPECT_NEAR(drawAndReadPixel7(), 112, 3);
+    setFilter(D3DTEXF_POINT);
+    EXPECT_EQ(drawAndReadPixel7(), 0);
+
+    uint64_t before = kl::testing::SkippedGlCallCount(device_);
+    drawAndReadPixel7();
+    const uint64_t skippedWithoutChanges = kl::testing::SkippedGlCallCount(device_) - before;
+    setFilter(D3DTEXF_LINEAR);
+    setFilter(D3DTEXF_POINT);
+    before = kl::testing::SkippedGlCallCount(device_);
+    EXPECT_EQ(drawAndReadPixel7(), 0);
+    EXPECT_GT(kl::testing::SkippedGlCallCount(device_) - before, skippedWithoutChanges);
+    device_->SetTexture(0, nullptr);
+    EXPECT_EQ(texture->Release(), 0u);
+}
+
 TEST_F(D3d9DeviceTest, ScratchSurfaceLocksAndReadsBack) {
     CreateDevice();
     IDirect3DSurface9* surface = nullptr;
