@@ -283,6 +283,10 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     MakeCurrent();
     if (context_->Window()) BlitToWindow();
     framesInFlight_.Submit();
+    // The frame's fence has submitted every draw: the next batch of draws
+    // starts with the next frame, so a frame of fewer draws than a batch is
+    // never split in two submissions.
+    drawsSinceFence_ = 0;
     ++presentedFrames_;
     platform::CountPresentedFrame();
     CaptureIfRequested();
