@@ -103,19 +103,44 @@ struct TexturedVertex {
     float u, v;
 };
 
+// A managed A8R8G8B8 texture holding `texels`, `width` to a row, top row
+// first; null (with a test failure) when it cannot be made.
+IDirect3DTexture9* MakeManagedTexture(IDirect3DDevice9* device, UINT width, UINT height,
+                                      const std::vector<DWORD>& texels) {
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                                    nullptr),
+              D3D_OK);
+    D3DLOCKED_RECT locked = {};
+    if (texture == nullptr || FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
+        ADD_FAILURE() << "the texture could not be made and locked";
+        if (texture != nullptr) texture->Release();
+        return nullptr;
+    }
+    for (UINT y = 0; y < height; ++y)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch,
+                    texels.data() + y * width, width * sizeof(DWORD));
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+    return texture;
+}
+
+// Draws stage 0's texture over the whole of a 16x16 back buffer.
+HRESULT DrawTextureOver16x16(IDirect3DDevice9* device) {
+    const TexturedVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0},
+                                    {15.5f, -0.5f, 0.5f, 1, 1, 0},
+                                    {15.5f, 15.5f, 0.5f, 1, 1, 1},
+                                    {-0.5f, 15.5f, 0.5f, 1, 0, 1}};
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    return device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(TexturedVertex));
+}
+
 TEST_F(D3d9DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
     CreateDevice(16, 16);
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(
-        device_->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-        D3D_OK);
-    D3DLOCKED_RECT locked = {};
-    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     // Top row: red, green; bottom row: blue, white (A8R8G8B8 words).
-    const DWORD top[2] = {0xFFFF0000, 0xFF00FF00}, bottom[2] = {0xFF0000FF, 0xFFFFFFFF};
-    std::memcpy(locked.pBits, top, 8);
-    std::memcpy(static_cast<uint8_t*>(locked.pBits) + locked.Pitch, bottom, 8);
-    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    IDirect3DTexture9* texture =
+        MakeManagedTexture(device_, 2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+    ASSERT_NE(texture, nullptr);
+    D3DLOCKED_RECT locked = {};
 
     // A READONLY lock hands out the bytes and changes nothing.
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
@@ -127,12 +152,7 @@ TEST_F(D3d9DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
 
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     device_->SetTexture(0, texture);
-    const TexturedVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0},
-                                    {15.5f, -0.5f, 0.5f, 1, 1, 0},
-                                    {15.5f, 15.5f, 0.5f, 1, 1, 1},
-                                    {-0.5f, 15.5f, 0.5f, 1, 0, 1}};
-    device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(TexturedVertex)), D3D_OK);
+    ASSERT_EQ(DrawTextureOver16x16(device_), D3D_OK);
     const std::vector<uint8_t> pixels = ReadBack();
     EXPECT_EQ(CountColour(pixels, {255, 0, 0, 255}, 0, 0, 8, 8), 64);
     EXPECT_EQ(CountColour(pixels, {0, 255, 0, 255}, 8, 0, 16, 8), 64);
@@ -153,27 +173,14 @@ TEST_F(D3d9DeviceTest, ManagedTextureUploadsLockedBytesAndSamplesTopRowFirst) {
 // change undone before the next draw sends nothing.
 TEST_F(D3d9DeviceTest, SamplerFilterChangesAndTheirReturnReachTheDraw) {
     CreateDevice(16, 16);
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(
-        device_->CreateTexture(2, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-        D3D_OK);
-    D3DLOCKED_RECT locked = {};
-    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    const DWORD blackThenWhite[2] = {0xFF000000, 0xFFFFFFFF};
-    std::memcpy(locked.pBits, blackThenWhite, 8);
-    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    IDirect3DTexture9* texture = MakeManagedTexture(device_, 2, 1, {0xFF000000, 0xFFFFFFFF});
+    ASSERT_NE(texture, nullptr);
     device_->SetTexture(0, texture);
-    device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
     // Pixel 7 samples u = 7.5 / 16: the black texel with point filtering,
     // 0.4375 of the way to the white one with linear filtering.
     const auto drawAndReadPixel7 = [&] {
-        const TexturedVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0},
-                                        {15.5f, -0.5f, 0.5f, 1, 1, 0},
-                                        {15.5f, 15.5f, 0.5f, 1, 1, 1},
-                                        {-0.5f, 15.5f, 0.5f, 1, 0, 1}};
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
-        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(TexturedVertex)),
-                  D3D_OK);
+        EXPECT_EQ(DrawTextureOver16x16(device_), D3D_OK);
         return PixelAt(ReadBack(), 7, 8).r;
     };
     const auto setFilter = [&](D3DTEXTUREFILTERTYPE filter) {
