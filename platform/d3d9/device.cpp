@@ -122,9 +122,11 @@ void Device::CreateGlObjects() {
     const unsigned char black[4] = {0, 0, 0, 255};
     glTextureSubImage2D(blackTexture_, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, black);
     fixedFunction_ = std::make_unique<FixedFunction>();
+    // The pipeline stays bound: a program in use takes precedence over it,
+    // and glUseProgram(0) gives it back.
     glCreateProgramPipelines(1, &pipeline_);
+    glBindProgramPipeline(pipeline_);
     pipelineVertex_ = pipelinePixel_ = ~0u;
-    pipelineBound_ = false;
     programsChanged_ = true;
     glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
     KL_GL_CHECK();

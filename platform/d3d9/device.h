@@ -251,11 +251,10 @@ private:
     const ProgramBinding* pixelStage_ = nullptr;
     bool programsChanged_ = true;
     unsigned pipeline_ = 0;
-    // What pipeline_ was last given for each stage (~0: nothing yet), and
-    // whether it is bound.
+    // What pipeline_ (bound once, when made) was last given for each stage
+    // (~0: nothing yet).
     unsigned pipelineVertex_ = ~0u;
     unsigned pipelinePixel_ = ~0u;
-    bool pipelineBound_ = false;
     std::vector<int> enabledAttributes_;
     // What the vertex array was last set up for: a draw with the same program
     // inputs, elements and fed streams only rebinds the buffers.

@@ -103,10 +103,8 @@ void Device::SelectPrograms() {
             glUseProgramStages(pipeline_, GL_VERTEX_SHADER_BIT, vertex.glProgram);
         if (pixel.glProgram != pipelinePixel_)
             glUseProgramStages(pipeline_, GL_FRAGMENT_SHADER_BIT, pixel.glProgram);
-        if (!pipelineBound_) glBindProgramPipeline(pipeline_);
         pipelineVertex_ = vertex.glProgram;
         pipelinePixel_ = pixel.glProgram;
-        pipelineBound_ = true;
     }
     // Locations are looked up when a program is first selected, not per draw;
     // the prologue uniforms may be absent from a program that never calls them.
