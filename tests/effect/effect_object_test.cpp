@@ -202,6 +202,10 @@ TEST_F(EffectDevice, HandlesAndNamesAddressTheSameParameter) {
     D3DXVECTOR4 back;
     EXPECT_EQ(effect_->GetVector("tint", &back), S_OK);
     EXPECT_EQ(back, red);
+    // Any string holding the name will do, not only the literal or the handle.
+    const std::string copiedName(tint);
+    EXPECT_EQ(effect_->GetVector(copiedName.c_str(), &back), S_OK);
+    EXPECT_EQ(back, red);
     D3DXMATRIX m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
     EXPECT_EQ(effect_->SetMatrix("matWVP", &m), S_OK);
     D3DXMATRIX got{};

@@ -68,6 +68,9 @@ Effect* Effect::Create(IDirect3DDevice9* device, hlsl::CompiledEffect compiled,
         p.desc = std::move(desc);
         effect->parameters_.push_back(std::move(p));
     }
+    // Of two parameters (or techniques) with one name, the first is found.
+    for (size_t i = 0; i < effect->parameters_.size(); ++i)
+        effect->parameterByName_.emplace(effect->parameters_[i].desc.name, i);
     kl::d3d9::MakeDeviceContextCurrent(device);
     for (const hlsl::CompiledTechnique& source : compiled.techniques) {
         Technique t;
@@ -85,6 +88,8 @@ Effect* Effect::Create(IDirect3DDevice9* device, hlsl::CompiledEffect compiled,
         }
         effect->techniques_.push_back(std::move(t));
     }
+    for (size_t i = 0; i < effect->techniques_.size(); ++i)
+        effect->techniqueByName_.emplace(effect->techniques_[i].name, i);
     // As in D3DX, the first technique is current until SetTechnique.
     if (!effect->techniques_.empty()) effect->current_ = &effect->techniques_.front();
     return effect;
@@ -148,9 +153,8 @@ bool Effect::BuildPass(const std::string& technique, const hlsl::CompiledPass& s
 }
 
 long Effect::ParameterIndex(const std::string& name) const {
-    for (size_t i = 0; i < parameters_.size(); ++i)
-        if (parameters_[i].desc.name == name) return static_cast<long>(i);
-    return -1;
+    const auto found = parameterByName_.find(name);
+    return found == parameterByName_.end() ? -1 : static_cast<long>(found->second);
 }
 
 // A sampler parameter's (or sampler array element's) texture and
@@ -252,18 +256,25 @@ bool Effect::LinkStages(const std::string& technique, const hlsl::CompiledPass& 
 // ---- handles ----
 
 // A handle is either one this effect returned (the parameter's or element's
-// stored name) or a parameter's name string, as with D3DX.
+// stored name) or a parameter's name string, as with D3DX. A parameter's
+// handle is its name, so both are found by the text they hold.
 Effect::Parameter* Effect::FindParameter(D3DXHANDLE handle) {
     if (!handle) return nullptr;
-    for (Parameter& p : parameters_)
-        if (handle == p.desc.name.c_str()) return &p;
-    for (Parameter& p : parameters_)
-        if (p.desc.name == handle) return &p;
-    return nullptr;
+    const auto found = parameterByName_.find(handle);
+    return found == parameterByName_.end() ? nullptr : &parameters_[found->second];
 }
 
+// An element is known only by the handle GetParameterElement returned; no
+// parameter name holds brackets, so trying the parameters first finds no
+// element's handle.
 Effect::View Effect::Resolve(D3DXHANDLE handle) {
     View v;
+    if (Parameter* p = FindParameter(handle)) {
+        v.parameter = p;
+        v.type = p->desc.type;
+        v.handle = &p->desc.name;
+        return v;
+    }
     for (Element& e : elements_) {
         if (handle != e.name.c_str()) continue;
         v.parameter = &parameters_[e.parameter];
@@ -272,21 +283,13 @@ Effect::View Effect::Resolve(D3DXHANDLE handle) {
         v.handle = &e.name;
         return v;
     }
-    if (Parameter* p = FindParameter(handle)) {
-        v.parameter = p;
-        v.type = p->desc.type;
-        v.handle = &p->desc.name;
-    }
     return v;
 }
 
 Effect::Technique* Effect::FindTechnique(D3DXHANDLE handle) {
     if (!handle) return nullptr;
-    for (Technique& t : techniques_)
-        if (handle == t.name.c_str()) return &t;
-    for (Technique& t : techniques_)
-        if (t.name == handle) return &t;
-    return nullptr;
+    const auto found = techniqueByName_.find(handle);
+    return found == techniqueByName_.end() ? nullptr : &techniques_[found->second];
 }
 
 Effect::View Effect::NumericView(D3DXHANDLE handle) {
@@ -367,14 +370,14 @@ HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
         return SetTexture(hParameter, texture);
     }
     if (!IsNumericParameter(v.type)) return D3DERR_INVALIDCALL;
-    const std::vector<float> before = p->values;
+    bool changed = false;
     // Elements follow each other row by row, the inner arrays of an array of
     // arrays one after another.
     const size_t count = std::min(v.Values(), static_cast<size_t>(Bytes) / 4);
     const hlsl::BaseType base = v.type.base;
     for (size_t i = 0; i < count; ++i) {
         const unsigned char* src = static_cast<const unsigned char*>(pData) + i * 4;
-        float& value = p->values[v.offset + i];
+        float value = 0.0f;
         if (base == hlsl::BaseType::Float) {
             std::memcpy(&value, src, 4);
         } else {
@@ -382,8 +385,9 @@ HRESULT Effect::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
             std::memcpy(&n, src, 4);
             value = base == hlsl::BaseType::Bool ? (n != 0 ? 1.0f : 0.0f) : static_cast<float>(n);
         }
+        Store(*p, v.offset + i, value, changed);
     }
-    ChangedFrom(*p, before);
+    CountChange(*p, changed);
     return D3D_OK;
 }
 
@@ -451,12 +455,12 @@ HRESULT Effect::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count
     const View v = NumericView(hParameter);
     if (!v.parameter || !pf) return D3DERR_INVALIDCALL;
     Parameter& p = *v.parameter;
-    const std::vector<float> before = p.values;
+    bool changed = false;
     const size_t n = std::min(v.Values(), static_cast<size_t>(Count));
     const bool boolean = v.type.base == hlsl::BaseType::Bool;
     for (size_t i = 0; i < n; ++i)
-        p.values[v.offset + i] = boolean ? (pf[i] != 0.0f ? 1.0f : 0.0f) : pf[i];
-    ChangedFrom(p, before);
+        Store(p, v.offset + i, boolean ? (pf[i] != 0.0f ? 1.0f : 0.0f) : pf[i], changed);
+    CountChange(p, changed);
     return D3D_OK;
 }
 
@@ -482,14 +486,14 @@ HRESULT Effect::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector
     const View v = NumericView(hParameter);
     if (!v.parameter || !pVector || v.type.matrix) return D3DERR_INVALIDCALL;
     Parameter& p = *v.parameter;
-    const std::vector<float> before = p.values;
+    bool changed = false;
     const size_t cols = std::min<size_t>(4, static_cast<size_t>(v.type.cols));
     const size_t n = std::min(static_cast<size_t>(v.type.Count()), static_cast<size_t>(Count));
     for (size_t e = 0; e < n; ++e) {
         const float c[4] = {pVector[e].x, pVector[e].y, pVector[e].z, pVector[e].w};
-        for (size_t i = 0; i < cols; ++i) p.values[v.offset + e * cols + i] = c[i];
+        for (size_t i = 0; i < cols; ++i) Store(p, v.offset + e * cols + i, c[i], changed);
     }
-    ChangedFrom(p, before);
+    CountChange(p, changed);
     return D3D_OK;
 }
 
@@ -510,13 +514,13 @@ HRESULT Effect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
     const View v = NumericView(hParameter);
     if (!v.parameter || !pMatrix || !v.type.matrix) return D3DERR_INVALIDCALL;
     Parameter& p = *v.parameter;
-    const std::vector<float> before = p.values;
+    bool changed = false;
     const int rows = v.type.rows;
     const int cols = v.type.cols;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
-            p.values[v.offset + static_cast<size_t>(r * cols + c)] = pMatrix->m[r][c];
-    ChangedFrom(p, before);
+            Store(p, v.offset + static_cast<size_t>(r * cols + c), pMatrix->m[r][c], changed);
+    CountChange(p, changed);
     return D3D_OK;
 }
 

@@ -11,6 +11,8 @@
 
 #include <deque>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -139,10 +141,16 @@ private:
     View Resolve(D3DXHANDLE handle);
     Technique* FindTechnique(D3DXHANDLE handle);
     View NumericView(D3DXHANDLE handle);
-    // Marks a parameter for upload only when its value really changed: the
-    // renderer sets the same matrices for every subset it draws.
-    static void ChangedFrom(Parameter& p, const std::vector<float>& before) {
-        if (p.values != before) ++p.version;
+    // Writes one value of a parameter, noting whether it differs from the
+    // value before: a parameter is uploaded again only when one did (the
+    // renderer sets the same matrices for every subset it draws).
+    static void Store(Parameter& p, size_t index, float value, bool& changed) {
+        float& stored = p.values[index];
+        if (stored != value) changed = true;
+        stored = value;
+    }
+    static void CountChange(Parameter& p, bool changed) {
+        if (changed) ++p.version;
     }
     void ApplySamplers(const Pass& pass);
     void UploadUniforms(Pass& pass);
@@ -151,6 +159,10 @@ private:
 
     IDirect3DDevice9* device_;
     std::vector<Parameter> parameters_;
+    // Applications name parameters and techniques by string on every call;
+    // the views point into the names above, which never move after Create.
+    std::unordered_map<std::string_view, size_t> parameterByName_;
+    std::unordered_map<std::string_view, size_t> techniqueByName_;
     std::deque<Element> elements_;  // a deque: handles point into the names
     std::vector<Technique> techniques_;
     Technique* current_ = nullptr;
