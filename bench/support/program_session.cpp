@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/scene.h"
+#include "common/process_heap.h"
 #include "d3d9/library_registration.h"
 #include "framework/framework_state.h"
 #include "framework/initialization.h"
@@ -41,6 +42,8 @@ bool StartProgram(int width, int height, std::string* error) {
     // A desktop large enough for every size the benchmarks ask for (the
     // framework fits windows into the monitor's work area).
     setenv("KESTRALUNE_DESKTOP", "1920x1080", 0);
+    // The heap as the program's own process entry sets it.
+    kl::platform::KeepFreedHeapForReuse();
     kl::d3d9::RegisterDirect3DLibrary();
     RegisterApplicationCallbacks();
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/platform_settings.h"
+#include "common/process_heap.h"
 #include "d3d9/library_registration.h"
 #include "leak_suppressions.h"
 
@@ -22,6 +23,7 @@ extern "C" __attribute__((used)) const char* __lsan_default_options() {
 }
 
 int main(int argc, char** argv) {
+    kl::platform::KeepFreedHeapForReuse();
     kl::d3d9::RegisterDirect3DLibrary();
     const int result =
         wWinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOWDEFAULT);
