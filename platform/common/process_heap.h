@@ -3,13 +3,15 @@
 
 namespace kl::platform {
 
-// Keeps up to 16 MB of freed memory at the top of the heap instead of
-// returning it at once. The software GL driver frees and reallocates several
-// megabytes of scene memory every frame; with glibc's default (return
-// anything over 128 KB) the heap shrinks and grows again each frame, and
-// touching the fresh pages costs page faults that, depending on where the
-// heap top happens to fall, can double the time of a small frame.
-// Called once, at the start of the process.
+// Keeps freed memory in the heap for reuse instead of returning it to the
+// system at once. The software GL driver frees and reallocates megabytes of
+// scene memory every frame; with glibc's defaults the heap top shrank and grew
+// again each frame, and the page faults of touching the regrown pages could
+// double the time of a small frame, depending only on where the heap top
+// happened to fall. Blocks of up to 8 MB (textures, meshes) come from the heap
+// too, as glibc's own adaptive threshold would soon have them, so that
+// re-creating the device's resources reuses memory instead of mapping fresh
+// pages. Called once, at the start of the process.
 void KeepFreedHeapForReuse();
 
 }  // namespace kl::platform

@@ -160,7 +160,8 @@ private:
     IDirect3DDevice9* device_;
     std::vector<Parameter> parameters_;
     // Applications name parameters and techniques by string on every call;
-    // the views point into the names above, which never move after Create.
+    // the views point into the parameters' and techniques' names, which never
+    // move after Create.
     std::unordered_map<std::string_view, size_t> parameterByName_;
     std::unordered_map<std::string_view, size_t> techniqueByName_;
     std::deque<Element> elements_;  // a deque: handles point into the names
